@@ -1,0 +1,63 @@
+#include "fonts.h"
+
+#include <QFontDatabase>
+#include <QStringList>
+
+#include <cmath>
+#include <cstdio>
+
+namespace pelmora {
+
+namespace {
+
+// The layout is made for 96 dots per inch.
+constexpr double kPixelsPerPoint = 96.0 / 72.0;
+
+// IPAGothic carries the metrics of the Japanese system gothic: 36-pixel text
+// keeps a 39-pixel line, so three lines of a question fill Mondai exactly.
+const char* const kJapaneseGothic = "IPAGothic";
+const char* const kSansSerif = "DejaVu Sans";
+
+void warnIfMissing(const QString& family)
+{
+    static bool warned = false;
+    if (!warned && !QFontDatabase::hasFamily(family)) {
+        warned = true;
+        std::fprintf(stderr,
+                     "pelmora: the font \"%s\" is not installed; texts may not fit their boxes "
+                     "(on Debian: apt-get install fonts-ipafont-gothic fonts-dejavu-core)\n",
+                     family.toUtf8().constData());
+    }
+}
+
+} // namespace
+
+QString substituteFamily(const std::string& family)
+{
+#if defined(_WIN32)
+    return QString::fromStdString(family);
+#else
+    if (family == "MS Sans Serif")
+        return QString::fromLatin1(kSansSerif);
+    // "System" and "ＭＳ ゴシック" both stand for the Japanese system gothic.
+    return QString::fromLatin1(kJapaneseGothic);
+#endif
+}
+
+QFont qtFont(const Font& font)
+{
+    const QString family = substituteFamily(font.name);
+    warnIfMissing(family);
+
+    QFont result;
+    result.setFamilies(QStringList{family, QString::fromStdString(font.name)});
+    result.setPixelSize(static_cast<int>(std::lround(font.points * kPixelsPerPoint)));
+    result.setWeight(font.weight >= 700 ? QFont::Bold : QFont::Normal);
+    result.setItalic(font.italic);
+    result.setUnderline(font.underline);
+    result.setStrikeOut(font.strikeout);
+    result.setStyleStrategy(QFont::PreferAntialias);
+    return result;
+}
+
+} // namespace pelmora

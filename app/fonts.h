@@ -1,0 +1,17 @@
+#pragma once
+
+#include "controls.h"
+
+#include <QFont>
+
+namespace pelmora {
+
+// The font a control asks for, as a Qt font of the same pixel size. The
+// Windows families the layout was made with are mapped explicitly to fonts
+// of matching metrics, so the text fits its boxes wherever it runs.
+QFont qtFont(const Font& font);
+
+// The family actually drawn for a family the layout names.
+QString substituteFamily(const std::string& family);
+
+} // namespace pelmora

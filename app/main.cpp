@@ -1,0 +1,28 @@
+#include "form1.h"
+#include "quiz.h"
+#include "sound.h"
+#include "system_multimedia.h"
+#include "window.h"
+
+#include <QApplication>
+
+int main(int argc, char* argv[])
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Pelmora"));
+    QApplication::setDesktopFileName(QStringLiteral("pelmora"));
+
+    const auto multimedia = pelmora::makeSystemMultimedia();
+    const pelmora::Sound sound(*multimedia, pelmora::applicationDirectory());
+
+    pelmora::Form1 form;
+    pelmora::Quiz quiz(form, sound);
+    quiz.bind();
+
+    pelmora::Window window(form);
+    window.load();
+    if (window.failed())
+        return 1;
+    window.show();
+    return QApplication::exec();
+}

@@ -1,0 +1,57 @@
+#pragma once
+
+#include "form1.h"
+
+#include <QWidget>
+
+#include <exception>
+#include <functional>
+#include <map>
+#include <string>
+
+class QTimer;
+
+namespace pelmora {
+
+// The Qt face of Form1: one widget per control, placed in pixels and stacked
+// as defined, one QTimer per timer. A click or a tick calls the bound
+// handler and nothing else; an error escaping a handler stops here.
+class Window : public QWidget {
+public:
+    // Called with the handler's name and the error that escaped it.
+    using ErrorReporter = std::function<void(const std::string& handler, const std::exception& error)>;
+
+    explicit Window(Form1& form, QWidget* parent = nullptr);
+
+    // Raises the Load event; call it before the window is first shown.
+    void load();
+
+    // Replaces the default report (standard error, a message box, exit 1).
+    void setErrorReporter(ErrorReporter reporter) { reporter_ = std::move(reporter); }
+    // Whether a handler has failed; from then on no event reaches the quiz.
+    bool failed() const { return failed_; }
+
+    QWidget* widgetFor(const VisualControl& control) const;
+    QTimer* timerFor(const Timer& timer) const;
+
+    // Called once per frame painted, for measurements.
+    std::function<void()> onPainted;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    QWidget* createWidget(VisualControl& control);
+    void mirror(VisualControl& control);
+    void mirror(Timer& timer);
+    void run(const char* handler, const std::function<void()>& body);
+    static void reportAndQuit(const std::string& handler, const std::exception& error);
+
+    Form1& form_;
+    std::map<const VisualControl*, QWidget*> widgets_;
+    std::map<const Timer*, QTimer*> timers_;
+    ErrorReporter reporter_ = &Window::reportAndQuit;
+    bool failed_ = false;
+};
+
+} // namespace pelmora

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <cstdint>
+
+namespace pelmora {
+
+// The two multimedia services the quiz uses, in the shape of the Windows
+// calls it was designed around (PlaySoundA and mciSendStringA). Texts are
+// bytes in the system's code page (UTF-8 here); file names may use
+// backslashes as separators.
+class Multimedia {
+public:
+    static constexpr std::uint32_t kAsync = 0x0001; // SND_ASYNC
+
+    virtual ~Multimedia() = default;
+
+    // Plays a WAV file. With kAsync it returns at once; a new sound cuts off
+    // the one still playing. Returns whether the sound could be started.
+    virtual bool PlaySound(const char* sound, const void* module, std::uint32_t flags) = 0;
+
+    // Runs a textual command such as "play C:\dir\bgm.mp3". Returns 0 on
+    // success, an error code otherwise; writes at most returnLength bytes
+    // of a reply into returnString.
+    virtual std::uint32_t SendString(const char* command, char* returnString,
+                                     std::uint32_t returnLength, const void* callbackWindow) = 0;
+};
+
+} // namespace pelmora

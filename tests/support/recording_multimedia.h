@@ -1,0 +1,47 @@
+#pragma once
+
+#include "multimedia.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace pelmora {
+
+// Remembers every call, in order, and plays nothing.
+class RecordingMultimedia final : public Multimedia {
+public:
+    struct Call {
+        enum class Kind { PlaySound, SendString } kind;
+        std::string text;
+        std::uint32_t flags = 0;
+        bool nullModule = true;
+        std::uint32_t returnLength = 0;
+    };
+
+    bool PlaySound(const char* sound, const void* module, std::uint32_t flags) override
+    {
+        calls.push_back({Call::Kind::PlaySound, sound ? sound : "", flags, module == nullptr, 0});
+        return true;
+    }
+
+    std::uint32_t SendString(const char* command, char*, std::uint32_t returnLength,
+                             const void* callback) override
+    {
+        calls.push_back({Call::Kind::SendString, command ? command : "", 0, callback == nullptr,
+                         returnLength});
+        return 0;
+    }
+
+    std::size_t count(Call::Kind kind) const
+    {
+        std::size_t n = 0;
+        for (const Call& call : calls)
+            n += call.kind == kind;
+        return n;
+    }
+
+    std::vector<Call> calls;
+};
+
+} // namespace pelmora
