@@ -77,6 +77,8 @@ void VisualControl::resize(int width, int height)
 
 void PictureBox::setPicture(PictureRef picture)
 {
+    if (picture_ == picture)
+        return;
     picture_ = std::move(picture);
     if (picture_)
         resize(picture_->size.width, picture_->size.height);

@@ -1,20 +1,142 @@
-#include "form1.h"
-#include "quiz.h"
-#include "recording_multimedia.h"
-#include "sound.h"
-#include "virtual_clock.h"
+#include "quiz_fixture.h"
 
 #include <gtest/gtest.h>
 
 using namespace pelmora;
 
-TEST(Startup, Smoke)
+namespace {
+
+class Startup : public ::testing::Test {
+protected:
+    QuizRig rig;
+    Form1& form = rig.form;
+};
+
+TEST_F(Startup, LeavesTheQuizReadyForTheFirstQuestion)
 {
-    Form1 form;
-    RecordingMultimedia mm;
-    Sound sound(mm, "C:\\Apps\\Quiz");
-    Quiz quiz(form, sound);
-    quiz.bind();
-    form.load();
-    EXPECT_EQ(quiz.QuestionIndex, 0);
+    rig.quiz.QuestionIndex = 7;
+    rig.quiz.Score = 3;
+    rig.start();
+
+    EXPECT_EQ(rig.quiz.QuestionIndex, 0);
+    EXPECT_EQ(rig.quiz.Score, 0);
+    for (PictureBox* hidden : {&form.santa, &form.BELL, &form.Tonakai, &form.Snowman, &form.YES, &form.No})
+        EXPECT_FALSE(hidden->visible()) << hidden->name();
+    for (const CommandButton& button : form.Answer)
+        EXPECT_FALSE(button.enabled()) << button.displayName();
+    EXPECT_TRUE(form.Mondai.text().empty());
+    EXPECT_FALSE(form.Label1.visible());
+    for (const PictureBox& tree : form.TREE)
+        EXPECT_TRUE(tree.visible());
 }
+
+TEST_F(Startup, StagesTheTwoSantasOfTheFirstSceneOnScreen)
+{
+    rig.start();
+    for (int i : {0, 1}) {
+        const PictureBox& slot = form.Image1[i];
+        EXPECT_TRUE(slot.visible());
+        ASSERT_TRUE(slot.picture());
+        EXPECT_EQ(slot.picture(), form.santa.picture()) << "a slot shows its template's own picture";
+        EXPECT_EQ(slot.width(), 100);
+        EXPECT_EQ(slot.height(), 112);
+    }
+    EXPECT_EQ(form.Image1[0].top(), 150);
+    EXPECT_EQ(form.Image1[0].left(), 100);
+    EXPECT_EQ(form.Image1[1].top(), 200);
+    EXPECT_EQ(form.Image1[1].left(), 380);
+    for (int i = 2; i < 10; ++i) {
+        EXPECT_TRUE(form.Image1[i].visible());
+        EXPECT_FALSE(form.Image1[i].picture()) << i;
+    }
+}
+
+TEST_F(Startup, ArmsTheTimers)
+{
+    EXPECT_FALSE(rig.clock.dueTime(form.Timer1)) << "nothing ticks before start-up";
+    EXPECT_FALSE(rig.clock.dueTime(form.Timer2));
+    EXPECT_FALSE(rig.clock.dueTime(form.Timer3));
+
+    rig.start();
+    EXPECT_TRUE(form.Timer1.enabled());
+    EXPECT_EQ(form.Timer1.interval(), 8000);
+    EXPECT_EQ(rig.clock.dueTime(form.Timer1), 8000);
+    EXPECT_FALSE(form.Timer2.enabled());
+    EXPECT_EQ(form.Timer2.interval(), 5000);
+    EXPECT_EQ(form.Timer3.interval(), 3100);
+    EXPECT_EQ(rig.clock.dueTime(form.Timer3), 3100);
+}
+
+TEST_F(Startup, SendsTheMusicCommandOnceThenAtEveryTimer3Tick)
+{
+    rig.start();
+    ASSERT_EQ(rig.multimedia.calls.size(), 1u);
+    const auto first = rig.multimedia.calls[0];
+    EXPECT_EQ(first.kind, RecordingMultimedia::Call::Kind::SendString);
+    EXPECT_EQ(first.text, "Play C:\\Apps\\Quiz\\bgm.mp3");
+    EXPECT_EQ(first.returnLength, 0u);
+    EXPECT_TRUE(first.nullModule);
+
+    rig.clock.advance(3099);
+    EXPECT_EQ(rig.multimedia.calls.size(), 1u);
+    rig.clock.advance(1);
+    EXPECT_EQ(rig.multimedia.calls.size(), 2u);
+    rig.clock.advance(3100 * 9);
+    EXPECT_EQ(rig.multimedia.count(RecordingMultimedia::Call::Kind::SendString), 11u);
+    EXPECT_EQ(rig.multimedia.count(RecordingMultimedia::Call::Kind::PlaySound), 0u);
+    for (const auto& call : rig.multimedia.calls)
+        EXPECT_EQ(call.text, first.text);
+}
+
+TEST_F(Startup, FillsTheBankWithTheTwentyQuestions)
+{
+    rig.start();
+    const QuestionBank& bank = rig.quiz.bank;
+    EXPECT_EQ(bank.text(0), "サンタさんは、何人いましたか？");
+    EXPECT_EQ(bank.text(8), "サンタさんとトナカイさんをあわせるといくつかな？");
+    EXPECT_EQ(bank.text(19), "サンタさんの数からベルの数をひくといくつ？");
+
+    // Only indexes 4 and 14 end in the ASCII question mark.
+    const std::string fullWidth = "？";
+    for (int i = 0; i < 20; ++i) {
+        const std::string& text = bank.text(i);
+        const bool ascii = text.back() == '?';
+        EXPECT_EQ(ascii, i == 4 || i == 14) << i;
+        if (!ascii)
+            EXPECT_EQ(text.substr(text.size() - fullWidth.size()), fullWidth) << i;
+    }
+    EXPECT_NE(bank.text(4), bank.text(0));
+    EXPECT_EQ(bank.text(0), bank.text(7));
+    EXPECT_EQ(bank.text(1), bank.text(6));
+    EXPECT_EQ(bank.text(3), bank.text(5));
+    EXPECT_EQ(bank.text(13), bank.text(18));
+    EXPECT_EQ(bank.text(13), bank.text(19));
+
+    const std::int16_t answers[20] = {2, 2, 3, 2, 5, 3, 2, 3, 3, 6, 3, 3, 1, 2, 1, 3, 4, 2, 2, 1};
+    for (int i = 0; i < 20; ++i)
+        EXPECT_EQ(bank.answer(i), answers[i]) << i;
+    for (int i = 20; i < 30; ++i) {
+        EXPECT_EQ(bank.text(i), "") << i;
+        EXPECT_EQ(bank.answer(i), 0) << i;
+    }
+    EXPECT_THROW(bank.text(30), RangeError);
+    EXPECT_THROW(bank.answer(-1), RangeError);
+}
+
+TEST_F(Startup, ShowsTheSceneForEightSecondsThenAsksTheFirstQuestion)
+{
+    rig.start(7999);
+    EXPECT_TRUE(form.Image1[0].visible());
+    EXPECT_TRUE(form.Mondai.text().empty());
+
+    rig.clock.advance(1);
+    EXPECT_FALSE(form.Image1[0].visible());
+    EXPECT_FALSE(form.Image1[1].visible());
+    EXPECT_EQ(form.Mondai.text(), "サンタさんは、何人いましたか？");
+    for (const CommandButton& button : form.Answer)
+        EXPECT_TRUE(button.enabled());
+    EXPECT_FALSE(form.Timer1.enabled());
+    EXPECT_FALSE(rig.clock.dueTime(form.Timer1));
+}
+
+} // namespace

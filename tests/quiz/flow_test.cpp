@@ -1,0 +1,266 @@
+#include "quiz_fixture.h"
+#include "scenes.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <random>
+
+using namespace pelmora;
+using Kind = RecordingMultimedia::Call::Kind;
+
+namespace {
+
+class Flow : public ::testing::Test {
+protected:
+    // From start-up to the moment question q is asked, answering every
+    // earlier question right.
+    void askQuestion(int q)
+    {
+        rig.start(8000);
+        for (int i = 0; i < q; ++i) {
+            rig.form.clickAnswer(rig.rightButton());
+            rig.clock.advance(8000);
+        }
+        ASSERT_EQ(rig.quiz.QuestionIndex, q);
+    }
+
+    bool slotsVisible(bool visible) const
+    {
+        for (const PictureBox& slot : rig.form.Image1)
+            if (slot.visible() != visible)
+                return false;
+        return true;
+    }
+
+    bool buttonsEnabled(bool enabled) const
+    {
+        for (const CommandButton& button : rig.form.Answer)
+            if (button.enabled() != enabled)
+                return false;
+        return true;
+    }
+
+    std::vector<RecordingMultimedia::Call> effects() const
+    {
+        std::vector<RecordingMultimedia::Call> result;
+        for (const auto& call : rig.multimedia.calls)
+            if (call.kind == Kind::PlaySound)
+                result.push_back(call);
+        return result;
+    }
+
+    QuizRig rig;
+    Form1& form = rig.form;
+};
+
+TEST_F(Flow, PresentsEachQuestionWithTheSceneKeptOnlyForEightToFourteen)
+{
+    askQuestion(0);
+    for (int q = 0; q < 20; ++q) {
+        ASSERT_EQ(rig.quiz.QuestionIndex, q);
+        EXPECT_EQ(form.Mondai.text(), rig.quiz.bank.text(q));
+        EXPECT_TRUE(buttonsEnabled(true)) << q;
+        EXPECT_FALSE(form.Timer1.enabled()) << q;
+        const bool kept = q >= 8 && q <= 14;
+        EXPECT_TRUE(slotsVisible(kept)) << "question " << q;
+        if (kept) {
+            // The staged scene is what stays on screen.
+            EXPECT_EQ(form.Image1[0].picture(), templateOf(form, scene(q)[0].character).picture());
+        }
+        form.clickAnswer(rig.rightButton());
+        rig.clock.advance(8000);
+    }
+}
+
+TEST_F(Flow, AClickShowsItsMarkAndSoundAtOnceThenTheNextSceneThenItsQuestion)
+{
+    askQuestion(0);
+    form.clickAnswer(1); // two Santas: right
+
+    EXPECT_TRUE(form.YES.visible());
+    EXPECT_FALSE(form.No.visible());
+    ASSERT_EQ(effects().size(), 1u);
+    EXPECT_EQ(effects()[0].text, "C:\\Apps\\Quiz\\pinpon.wav");
+    EXPECT_EQ(effects()[0].flags, 1u);
+    EXPECT_TRUE(effects()[0].nullModule);
+    EXPECT_EQ(rig.quiz.Score, 1);
+    EXPECT_EQ(rig.quiz.QuestionIndex, 1);
+    EXPECT_EQ(form.Mondai.text(), "");
+    EXPECT_TRUE(slotsVisible(false));
+    EXPECT_TRUE(buttonsEnabled(false));
+    EXPECT_EQ(form.Image1[0].picture(), form.Tonakai.picture()) << "the next scene is staged, hidden";
+    EXPECT_EQ(form.Image1[1].left(), 300);
+    EXPECT_TRUE(form.Timer1.enabled());
+    EXPECT_EQ(form.Timer1.interval(), 8000);
+    EXPECT_TRUE(form.Timer2.enabled());
+
+    rig.clock.advance(4999);
+    EXPECT_TRUE(form.YES.visible());
+    rig.clock.advance(1);
+    EXPECT_FALSE(form.YES.visible());
+    EXPECT_FALSE(form.No.visible());
+    EXPECT_TRUE(slotsVisible(true)) << "the new scene comes on screen";
+    EXPECT_FALSE(form.Timer2.enabled());
+    EXPECT_EQ(form.Mondai.text(), "");
+
+    rig.clock.advance(2999);
+    EXPECT_EQ(form.Mondai.text(), "");
+    rig.clock.advance(1);
+    EXPECT_EQ(form.Mondai.text(), "トナカイさんは、何匹いましたか？");
+    EXPECT_TRUE(slotsVisible(false));
+    EXPECT_TRUE(buttonsEnabled(true));
+}
+
+TEST_F(Flow, AWrongAnswerShowsTheCrossAndStagesTheNextSceneAllTheSame)
+{
+    askQuestion(0);
+    form.clickAnswer(2);
+    EXPECT_TRUE(form.No.visible());
+    EXPECT_FALSE(form.YES.visible());
+    ASSERT_EQ(effects().size(), 1u);
+    EXPECT_EQ(effects()[0].text, "C:\\Apps\\Quiz\\mistake.wav");
+    EXPECT_EQ(rig.quiz.Score, 0);
+    EXPECT_EQ(rig.quiz.QuestionIndex, 1);
+    EXPECT_EQ(form.Image1[1].picture(), form.Tonakai.picture());
+}
+
+TEST_F(Flow, SlotsTheNewSceneDoesNotUseShowNothing)
+{
+    askQuestion(7); // six characters
+    form.clickAnswer(rig.rightButton());
+    rig.clock.advance(5000); // scene 8 has three
+    for (int i = 3; i < 10; ++i) {
+        EXPECT_TRUE(form.Image1[i].visible());
+        EXPECT_FALSE(form.Image1[i].picture()) << i;
+    }
+}
+
+struct Answers {
+    const char* name;
+    std::vector<bool> right;
+    int expectedScore;
+};
+
+void PrintTo(const Answers& answers, std::ostream* out)
+{
+    *out << answers.name;
+}
+
+class FullRun : public Flow, public ::testing::WithParamInterface<Answers> {};
+
+TEST_P(FullRun, EndsWithTheScoreAndIgnoresLaterClicks)
+{
+    const Answers run = GetParam();
+    rig.start(8000);
+    for (int q = 0; q < 20; ++q) {
+        form.clickAnswer(run.right[q] ? rig.rightButton() : rig.wrongButton());
+        rig.clock.advance(8000);
+    }
+    EXPECT_EQ(rig.quiz.QuestionIndex, 20);
+    EXPECT_EQ(rig.quiz.Score, run.expectedScore);
+    EXPECT_TRUE(form.Label1.visible());
+    EXPECT_EQ(form.Label1.caption(), "20もんちゅう " + std::to_string(run.expectedScore) + "せいかいでした");
+    EXPECT_TRUE(slotsVisible(false));
+    EXPECT_FALSE(form.Timer1.enabled());
+    EXPECT_FALSE(form.Timer2.enabled());
+    EXPECT_FALSE(form.YES.visible());
+    EXPECT_FALSE(form.No.visible());
+    EXPECT_EQ(form.Mondai.text(), "");
+    EXPECT_TRUE(buttonsEnabled(true)) << "the last click leaves the buttons as they were";
+    EXPECT_EQ(effects().size(), 20u) << "one effect per judged click, none for the result";
+
+    // The result screen takes no more answers, and no timer but the music's runs.
+    const auto callsBefore = rig.multimedia.calls.size();
+    for (std::int16_t i = 0; i < 10; ++i)
+        form.clickAnswer(i);
+    rig.clock.advance(3100 * 1000);
+    EXPECT_EQ(rig.quiz.QuestionIndex, 20);
+    EXPECT_EQ(rig.quiz.Score, run.expectedScore);
+    EXPECT_FALSE(form.YES.visible());
+    EXPECT_FALSE(form.No.visible());
+    EXPECT_FALSE(form.Timer1.enabled());
+    EXPECT_FALSE(form.Timer2.enabled());
+    EXPECT_EQ(effects().size(), 20u);
+    EXPECT_EQ(rig.multimedia.calls.size(), callsBefore + 1000) << "only the music command, every 3100 ms";
+}
+
+std::vector<bool> pattern(unsigned seed)
+{
+    std::vector<bool> right(20);
+    std::mt19937 random(seed);
+    for (std::size_t i = 0; i < right.size(); ++i)
+        right[i] = random() % 3 != 0;
+    return right;
+}
+
+int countRight(const std::vector<bool>& right)
+{
+    return static_cast<int>(std::count(right.begin(), right.end(), true));
+}
+
+INSTANTIATE_TEST_SUITE_P(Mixes, FullRun,
+                         ::testing::Values(Answers{"AllRight", std::vector<bool>(20, true), 20},
+                                           Answers{"AllWrong", std::vector<bool>(20, false), 0},
+                                           Answers{"Mixed7", pattern(7), countRight(pattern(7))},
+                                           Answers{"Mixed2026", pattern(2026), countRight(pattern(2026))}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(Flow, TheLastClickStagesNothingAndLeavesTheButtonsEnabled)
+{
+    askQuestion(19);
+    form.clickAnswer(rig.wrongButton());
+    EXPECT_EQ(rig.quiz.QuestionIndex, 20);
+    EXPECT_TRUE(buttonsEnabled(true));
+    EXPECT_TRUE(form.Timer1.enabled());
+    EXPECT_TRUE(form.Timer2.enabled());
+    for (const PictureBox& slot : form.Image1)
+        EXPECT_FALSE(slot.picture());
+    rig.clock.advance(5000);
+    EXPECT_TRUE(slotsVisible(true)) << "ten empty slots come on screen";
+    EXPECT_FALSE(form.Label1.visible());
+    rig.clock.advance(3000);
+    EXPECT_EQ(form.Label1.caption(), "20もんちゅう 19せいかいでした");
+}
+
+TEST(ResultCaption, HoldsAPlaceForTheSign)
+{
+    EXPECT_EQ(Quiz::resultCaption(0), "20もんちゅう 0せいかいでした");
+    EXPECT_EQ(Quiz::resultCaption(15), "20もんちゅう 15せいかいでした");
+    EXPECT_EQ(Quiz::resultCaption(-3), "20もんちゅう-3せいかいでした");
+}
+
+TEST_F(Flow, ATickAtAnIndexOutsideTheQuizChangesNothingAndKeepsTicking)
+{
+    rig.start();
+    rig.quiz.QuestionIndex = 21;
+    rig.clock.advance(8000);
+    EXPECT_TRUE(form.Timer1.enabled());
+    EXPECT_TRUE(slotsVisible(true));
+    EXPECT_FALSE(form.Label1.visible());
+    EXPECT_EQ(form.Mondai.text(), "");
+    EXPECT_EQ(rig.clock.dueTime(form.Timer1), 16000);
+
+    rig.quiz.QuestionIndex = -5;
+    rig.clock.advance(8000);
+    EXPECT_TRUE(form.Timer1.enabled());
+    EXPECT_FALSE(form.Label1.visible());
+}
+
+TEST_F(Flow, OverflowAndRangeErrorsEscapeTheHandlers)
+{
+    rig.start();
+    rig.quiz.QuestionIndex = INT16_MAX;
+    EXPECT_THROW(rig.quiz.Timer1_Timer(), OverflowError);
+    EXPECT_TRUE(form.Timer1.enabled()) << "nothing after the error is done";
+
+    rig.quiz.QuestionIndex = 0;
+    rig.quiz.Score = INT16_MAX;
+    EXPECT_THROW(rig.quiz.Answer_Click(1), OverflowError);
+    EXPECT_TRUE(form.YES.visible()) << "steps before the error stay done";
+    EXPECT_EQ(rig.quiz.QuestionIndex, 0) << "steps after it are not";
+
+    EXPECT_THROW(rig.quiz.Answer_Click(INT16_MAX), OverflowError);
+}
+
+} // namespace

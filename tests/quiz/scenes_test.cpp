@@ -1,0 +1,197 @@
+#include "quiz_fixture.h"
+#include "scenes.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+using namespace pelmora;
+
+namespace {
+
+TEST(SceneTable, KeepsEveryCharacterBetweenTheTreesAndTheBoxes)
+{
+    for (int q = 0; q < 20; ++q) {
+        const auto placements = scene(q);
+        ASSERT_GE(placements.size(), 2u) << q;
+        ASSERT_LE(placements.size(), 6u) << q;
+        for (std::size_t i = 0; i < placements.size(); ++i) {
+            const Placement& p = placements[i];
+            EXPECT_EQ(p.slot, static_cast<int>(i)) << "slots in order without a gap, scene " << q;
+            EXPECT_GE(p.left, 100);
+            EXPECT_LE(p.left, 400);
+            EXPECT_GE(p.top, 130);
+            EXPECT_LE(p.top, 320);
+            const ArtSize size = artSize(p.character == Character::Santa      ? Art::Santa
+                                         : p.character == Character::Reindeer ? Art::Reindeer
+                                         : p.character == Character::Bell     ? Art::Bell
+                                                                              : Art::Snowman);
+            EXPECT_LE(p.left + size.width, 500) << q;
+            EXPECT_LE(p.top + size.height, 436) << q;
+        }
+    }
+    EXPECT_THROW(scene(20), RangeError);
+    EXPECT_THROW(scene(-1), RangeError);
+}
+
+// What a child counts: the kinds a question names, and whether it asks for
+// one count, a sum or a difference.
+int answerFromScene(const std::string& text, int question)
+{
+    const std::vector<std::pair<std::string, Character>> names{
+        {"サンタ", Character::Santa}, {"トナカイ", Character::Reindeer},
+        {"ベル", Character::Bell}, {"雪だるま", Character::Snowman}};
+    std::map<std::size_t, Character> mentioned;
+    for (const auto& [name, character] : names) {
+        if (const auto at = text.find(name); at != std::string::npos)
+            mentioned[at] = character;
+    }
+    std::map<Character, int> count;
+    for (const Placement& p : scene(question))
+        ++count[p.character];
+
+    std::vector<int> counts;
+    for (const auto& [at, character] : mentioned)
+        counts.push_back(count[character]);
+    if (counts.size() == 1)
+        return counts[0];
+    EXPECT_EQ(counts.size(), 2u) << text;
+    if (text.find("ひく") != std::string::npos)
+        return counts[0] - counts[1];
+    EXPECT_TRUE(text.find("あわせる") != std::string::npos || text.find("たす") != std::string::npos) << text;
+    return counts[0] + counts[1];
+}
+
+TEST(SceneTable, AgreesWithEveryStoredAnswer)
+{
+    QuestionBank bank;
+    bank.fill();
+    for (int q = 0; q < 20; ++q)
+        EXPECT_EQ(answerFromScene(bank.text(q), q), bank.answer(q)) << "question " << q << ": " << bank.text(q);
+}
+
+// Records every change of the scene slots, as (slot, what changed).
+struct SlotWrites {
+    explicit SlotWrites(Form1& form) : form(form)
+    {
+        for (PictureBox& slot : form.Image1) {
+            last.push_back(snapshot(slot));
+            slot.setListener([this, &slot] {
+                const auto now = snapshot(slot);
+                const auto& before = last[static_cast<std::size_t>(slot.index())];
+                const char* what = now.visible != before.visible   ? "Visible"
+                                   : now.picture != before.picture ? "Picture"
+                                   : now.top != before.top         ? "Top"
+                                   : now.left != before.left       ? "Left"
+                                                                   : "Size";
+                writes.push_back(slot.displayName() + "." + what);
+                last[static_cast<std::size_t>(slot.index())] = now;
+            });
+        }
+    }
+    struct State {
+        bool visible;
+        const Picture* picture;
+        int left, top;
+    };
+    static State snapshot(const PictureBox& slot)
+    {
+        return {slot.visible(), slot.picture().get(), slot.left(), slot.top()};
+    }
+
+    Form1& form;
+    std::vector<State> last;
+    std::vector<std::string> writes;
+};
+
+TEST(Staging, ClearsSlotBySlotHidingBeforeEmptying)
+{
+    Form1 form;
+    StageScene(form, 7);
+    SlotWrites log(form);
+    ClearScene(form);
+
+    std::vector<std::string> expected;
+    for (int i = 0; i < 10; ++i) {
+        const std::string slot = "Image1(" + std::to_string(i) + ")";
+        expected.push_back(slot + ".Visible");
+        if (i < 6) // the others had no picture to take away
+            expected.push_back(slot + ".Picture");
+    }
+    EXPECT_EQ(log.writes, expected);
+    for (const PictureBox& slot : form.Image1) {
+        EXPECT_FALSE(slot.visible());
+        EXPECT_FALSE(slot.picture());
+    }
+    EXPECT_TRUE(form.santa.picture()) << "emptying a slot leaves its template's picture alone";
+}
+
+TEST(Staging, GivesPicturesFirstThenTopAndLeftSlotBySlot)
+{
+    Form1 form;
+    ClearScene(form);
+    SlotWrites log(form);
+    StageScene(form, 14);
+
+    const std::vector<std::string> expected{
+        "Image1(0).Picture", "Image1(1).Picture", "Image1(2).Picture", "Image1(3).Picture",
+        "Image1(4).Picture", "Image1(5).Picture",
+        "Image1(0).Top",     "Image1(0).Left",    "Image1(1).Top",     "Image1(1).Left",
+        "Image1(2).Top",     "Image1(2).Left",    "Image1(3).Top",     "Image1(3).Left",
+        "Image1(4).Top",     "Image1(4).Left",    "Image1(5).Top",     "Image1(5).Left"};
+    // A new picture also resizes its slot; that is part of the same write.
+    std::vector<std::string> writes;
+    for (const auto& w : log.writes)
+        if (w.find(".Size") == std::string::npos)
+            writes.push_back(w);
+    EXPECT_EQ(writes, expected);
+    for (const PictureBox& slot : form.Image1)
+        EXPECT_FALSE(slot.visible()) << "staging never shows a slot";
+}
+
+TEST(Staging, PlacesEachSceneAsTheTableSays)
+{
+    Form1 form;
+    for (int q = 0; q < 20; ++q) {
+        ClearScene(form);
+        StageScene(form, q);
+        const auto placements = scene(q);
+        for (std::size_t i = 0; i < 10; ++i) {
+            const PictureBox& slot = form.Image1[i];
+            if (i >= placements.size()) {
+                EXPECT_FALSE(slot.picture()) << "scene " << q << " slot " << i;
+                continue;
+            }
+            const Placement& p = placements[i];
+            EXPECT_EQ(slot.picture(), templateOf(form, p.character).picture());
+            EXPECT_EQ(slot.left(), p.left);
+            EXPECT_EQ(slot.top(), p.top);
+            EXPECT_EQ(slot.width(), slot.picture()->size.width);
+            EXPECT_EQ(slot.height(), slot.picture()->size.height);
+        }
+    }
+}
+
+TEST(Staging, PutsTheHigherSlotInFrontWhereCharactersOverlap)
+{
+    Form1 form;
+    form.YES.setVisible(false);
+    form.No.setVisible(false);
+    StageScene(form, 4);
+    // Slots 0 and 1 of the five Santas overlap by 50 x 42 pixels.
+    const int x = 175, y = 230;
+    ASSERT_TRUE(form.Image1[0].contains(x, y));
+    ASSERT_TRUE(form.Image1[1].contains(x, y));
+    EXPECT_EQ(form.controlAt(x, y), &form.Image1[1]);
+
+    ClearScene(form);
+    StageScene(form, 14);
+    for (auto& slot : form.Image1)
+        slot.setVisible(true);
+    // The reindeer of slots 4 and 5 overlap by 100 x 6 pixels.
+    EXPECT_EQ(form.controlAt(150, 243), &form.Image1[5]);
+}
+
+} // namespace

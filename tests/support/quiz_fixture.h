@@ -1,0 +1,41 @@
+#pragma once
+
+#include "form1.h"
+#include "quiz.h"
+#include "recording_multimedia.h"
+#include "sound.h"
+#include "virtual_clock.h"
+
+namespace pelmora {
+
+// A quiz on the control models, its timers on a virtual clock and its sound
+// going to a recording multimedia layer.
+struct QuizRig {
+    static constexpr const char* kDirectory = "C:\\Apps\\Quiz";
+
+    QuizRig()
+    {
+        for (Timer* timer : form.timers())
+            clock.attach(*timer);
+        quiz.bind();
+    }
+
+    // Start-up, then the given number of virtual milliseconds.
+    void start(std::int64_t milliseconds = 0)
+    {
+        form.load();
+        clock.advance(milliseconds);
+    }
+
+    // The answer that is right, or one that is wrong, for the question asked now.
+    std::int16_t rightButton() const { return static_cast<std::int16_t>(quiz.bank.answer(quiz.QuestionIndex) - 1); }
+    std::int16_t wrongButton() const { return static_cast<std::int16_t>(rightButton() == 9 ? 0 : rightButton() + 1); }
+
+    Form1 form;
+    RecordingMultimedia multimedia;
+    Sound sound{multimedia, kDirectory};
+    Quiz quiz{form, sound};
+    VirtualClock clock;
+};
+
+} // namespace pelmora
