@@ -1,0 +1,140 @@
+#include "real_program.h"
+
+#include <QFile>
+#include <QProcessEnvironment>
+#include <QThread>
+
+#include <csignal>
+
+namespace pelmora::e2e {
+
+namespace {
+
+QString freeDisplay()
+{
+    for (int n = 71; n < 200; ++n) {
+        if (!QFile::exists(QStringLiteral("/tmp/.X%1-lock").arg(n))
+            && !QFile::exists(QStringLiteral("/tmp/.X11-unix/X%1").arg(n)))
+            return QStringLiteral(":%1").arg(n);
+    }
+    return {};
+}
+
+} // namespace
+
+RealProgram::RealProgram(const QString& program, QStringList extraEnvironment)
+{
+    display_ = freeDisplay();
+    xvfb_.start(QStringLiteral("Xvfb"), {display_, QStringLiteral("-screen"), QStringLiteral("0"),
+                                          QStringLiteral("1024x768x24"), QStringLiteral("-nolisten"),
+                                          QStringLiteral("tcp")});
+    if (!xvfb_.waitForStarted(5000)) {
+        error_ = QStringLiteral("Xvfb did not start");
+        return;
+    }
+    const QString socket = QStringLiteral("/tmp/.X11-unix/X") + display_.mid(1);
+    for (int i = 0; i < 100 && !QFile::exists(socket); ++i)
+        QThread::msleep(50);
+
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("DISPLAY"), display_);
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+    env.insert(QStringLiteral("SDL_AUDIODRIVER"), QStringLiteral("disk"));
+    env.insert(QStringLiteral("SDL_DISKAUDIOFILE"), tempPath(QStringLiteral("audio.raw")));
+    for (const QString& pair : extraEnvironment)
+        env.insert(pair.section(QLatin1Char('='), 0, 0), pair.section(QLatin1Char('='), 1));
+    program_.setProcessEnvironment(env);
+    program_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    clock_.start();
+    program_.start(program, {});
+    if (!program_.waitForStarted(5000)) {
+        error_ = QStringLiteral("the program did not start: ") + program;
+        return;
+    }
+
+    QByteArray id;
+    for (int i = 0; i < 100 && id.isEmpty(); ++i) {
+        run(QStringLiteral("xdotool"), {QStringLiteral("search"), QStringLiteral("--onlyvisible"),
+                                        QStringLiteral("--name"), QStringLiteral("^Pelmora$")},
+            &id);
+        id = id.trimmed().split('\n').value(0);
+        if (id.isEmpty())
+            QThread::msleep(50);
+    }
+    if (id.isEmpty())
+        error_ = QStringLiteral("no window named Pelmora appeared");
+    windowId_ = QString::fromLatin1(id);
+}
+
+RealProgram::~RealProgram()
+{
+    if (program_.state() != QProcess::NotRunning) {
+        program_.kill();
+        program_.waitForFinished(3000);
+    }
+    xvfb_.terminate();
+    if (!xvfb_.waitForFinished(3000))
+        xvfb_.kill();
+}
+
+bool RealProgram::run(const QString& tool, const QStringList& arguments, QByteArray* output) const
+{
+    QProcess process;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("DISPLAY"), display_);
+    process.setProcessEnvironment(env);
+    process.start(tool, arguments);
+    if (!process.waitForFinished(10000))
+        return false;
+    if (output)
+        *output = process.readAllStandardOutput();
+    return process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
+}
+
+QImage RealProgram::screenshot() const
+{
+    QByteArray png;
+    run(QStringLiteral("import"), {QStringLiteral("-window"), windowId_, QStringLiteral("png:-")}, &png);
+    return QImage::fromData(png, "PNG").convertToFormat(QImage::Format_RGB32);
+}
+
+bool RealProgram::waitFor(const std::function<bool(const QImage&)>& test, int timeoutMs, QImage* last) const
+{
+    QElapsedTimer waited;
+    waited.start();
+    for (;;) {
+        const QImage shot = screenshot();
+        if (last)
+            *last = shot;
+        if (!shot.isNull() && test(shot))
+            return true;
+        if (waited.elapsed() > timeoutMs)
+            return false;
+        QThread::msleep(40);
+    }
+}
+
+void RealProgram::click(int x, int y) const
+{
+    run(QStringLiteral("xdotool"), {QStringLiteral("mousemove"), QStringLiteral("--window"), windowId_,
+                                    QString::number(x), QString::number(y), QStringLiteral("click"),
+                                    QStringLiteral("1")});
+}
+
+QByteArray RealProgram::audio() const
+{
+    QFile file(dir_.filePath(QStringLiteral("audio.raw")));
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+qint64 RealProgram::terminate()
+{
+    QElapsedTimer timer;
+    timer.start();
+    ::kill(static_cast<pid_t>(program_.processId()), SIGTERM);
+    if (!program_.waitForFinished(5000))
+        return -1;
+    return timer.elapsed();
+}
+
+} // namespace pelmora::e2e

@@ -1,0 +1,54 @@
+#pragma once
+
+// The real program under its own Xvfb, driven by xdotool and watched through
+// screenshots, with its sound going to SDL's disk driver.
+
+#include <QElapsedTimer>
+#include <QImage>
+#include <QProcess>
+#include <QString>
+#include <QTemporaryDir>
+
+#include <functional>
+
+namespace pelmora::e2e {
+
+class RealProgram {
+public:
+    // Starts Xvfb, then the program; waits for its window.
+    explicit RealProgram(const QString& program, QStringList extraEnvironment = {});
+    ~RealProgram();
+    RealProgram(const RealProgram&) = delete;
+    RealProgram& operator=(const RealProgram&) = delete;
+
+    bool ok() const { return !windowId_.isEmpty(); }
+    const QString& error() const { return error_; }
+
+    // The window's client area, as a person sees it.
+    QImage screenshot() const;
+    // Polls the screen until the test holds; false after the timeout.
+    bool waitFor(const std::function<bool(const QImage&)>& test, int timeoutMs, QImage* last = nullptr) const;
+    // A left click at a point of the client area.
+    void click(int x, int y) const;
+
+    // Milliseconds since the program was started.
+    qint64 elapsed() const { return clock_.elapsed(); }
+    // The raw sound output so far (signed 16-bit stereo at 44100 Hz).
+    QByteArray audio() const;
+    // Sends SIGTERM; returns the milliseconds until the program ended, or -1.
+    qint64 terminate();
+    QString tempPath(const QString& name) const { return dir_.filePath(name); }
+
+private:
+    bool run(const QString& tool, const QStringList& arguments, QByteArray* output = nullptr) const;
+
+    QTemporaryDir dir_;
+    QProcess xvfb_;
+    QProcess program_;
+    QString display_;
+    QString windowId_;
+    QString error_;
+    QElapsedTimer clock_;
+};
+
+} // namespace pelmora::e2e
