@@ -2,12 +2,14 @@
 #include "quiz.h"
 #include "sound.h"
 #include "system_multimedia.h"
+#include "trace.h"
 #include "window.h"
 
 #include <QApplication>
 
 int main(int argc, char* argv[])
 {
+    pelmora::trace::event("main");
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Pelmora"));
     QApplication::setDesktopFileName(QStringLiteral("pelmora"));

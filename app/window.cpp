@@ -2,6 +2,7 @@
 
 #include "art.h"
 #include "fonts.h"
+#include "trace.h"
 #include "widgets.h"
 
 #include <QApplication>
@@ -12,6 +13,7 @@
 #include <QScreen>
 #include <QTimer>
 
+#include <chrono>
 #include <cstdio>
 
 namespace pelmora {
@@ -53,6 +55,11 @@ Window::Window(Form1& form, QWidget* parent)
         mirror(*control);
     }
 
+    if (trace::enabled()) {
+        widgets_.at(&form_.YES)->installEventFilter(this);
+        widgets_.at(&form_.No)->installEventFilter(this);
+    }
+
     const auto tabs = form_.tabOrder();
     for (std::size_t i = 1; i < tabs.size(); ++i)
         setTabOrder(widgets_.at(tabs[i - 1]), widgets_.at(tabs[i]));
@@ -64,6 +71,7 @@ Window::Window(Form1& form, QWidget* parent)
         qtimer->setTimerType(Qt::PreciseTimer);
         const char* handler = kHandlers[n++];
         connect(qtimer, &QTimer::timeout, this, [this, timer, handler] {
+            traceTick(*timer, handler);
             run(handler, [timer] { timer->tick(); });
         });
         timers_[timer] = qtimer;
@@ -84,6 +92,7 @@ QWidget* Window::createWidget(VisualControl& control)
         button->setFocusPolicy(Qt::TabFocus);
         const auto index = static_cast<std::int16_t>(model.index());
         connect(button, &QPushButton::clicked, this, [this, index] {
+            trace::event("click", std::to_string(index));
             run("Answer_Click", [this, index] { form_.clickAnswer(index); });
         });
         return button;
@@ -158,10 +167,12 @@ void Window::mirror(VisualControl& control)
 void Window::mirror(Timer& timer)
 {
     QTimer* qtimer = timers_.at(&timer);
-    if (timer.running() && !failed_)
+    if (timer.running() && !failed_) {
         qtimer->start(timer.interval());
-    else
+        startedAt_[&timer] = std::chrono::steady_clock::now();
+    } else {
         qtimer->stop();
+    }
 }
 
 QWidget* Window::widgetFor(const VisualControl& control) const
@@ -203,11 +214,35 @@ void Window::reportAndQuit(const std::string& handler, const std::exception& err
     QCoreApplication::exit(1);
 }
 
+void Window::traceTick(const Timer& timer, const char* handler)
+{
+    if (!trace::enabled())
+        return;
+    // How late this tick is against the countdown's own beat.
+    const auto started = startedAt_[&timer];
+    const auto since = std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - started).count();
+    const long long interval = timer.interval() * 1000LL;
+    const long long late = since - (since + interval / 2) / interval * interval;
+    trace::event("tick", std::string(handler) + " " + std::to_string(late));
+}
+
 void Window::paintEvent(QPaintEvent*)
 {
     QPainter(this).fillRect(rect(), QColor(255, 255, 255));
-    if (onPainted)
-        onPainted();
+    if (!firstFrameTraced_ && trace::enabled()) {
+        firstFrameTraced_ = true;
+        // Runs once the frame being painted has gone to the screen.
+        QTimer::singleShot(0, this, [] { trace::event("first-frame"); });
+    }
+}
+
+bool Window::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::Paint && trace::enabled()) {
+        const char* mark = watched == widgetFor(form_.YES) ? "YES" : "No";
+        QTimer::singleShot(0, this, [mark] { trace::event("mark-painted", mark); });
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 } // namespace pelmora

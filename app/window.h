@@ -4,6 +4,7 @@
 
 #include <QWidget>
 
+#include <chrono>
 #include <exception>
 #include <functional>
 #include <map>
@@ -34,11 +35,9 @@ public:
     QWidget* widgetFor(const VisualControl& control) const;
     QTimer* timerFor(const Timer& timer) const;
 
-    // Called once per frame painted, for measurements.
-    std::function<void()> onPainted;
-
 protected:
     void paintEvent(QPaintEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     QWidget* createWidget(VisualControl& control);
@@ -46,12 +45,15 @@ private:
     void mirror(Timer& timer);
     void run(const char* handler, const std::function<void()>& body);
     static void reportAndQuit(const std::string& handler, const std::exception& error);
+    void traceTick(const Timer& timer, const char* handler);
 
     Form1& form_;
     std::map<const VisualControl*, QWidget*> widgets_;
     std::map<const Timer*, QTimer*> timers_;
     ErrorReporter reporter_ = &Window::reportAndQuit;
     bool failed_ = false;
+    bool firstFrameTraced_ = false;
+    std::map<const Timer*, std::chrono::steady_clock::time_point> startedAt_;
 };
 
 } // namespace pelmora
