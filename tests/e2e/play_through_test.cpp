@@ -49,7 +49,10 @@ bool crossShown(const QImage& shot)
 }
 bool resultShown(const QImage& shot)
 {
-    return countNear(shot, kLabel, QColor(255, 0, 0), 60) > 200 && !questionShown(shot);
+    // Red text on the label, and no red mark around it.
+    const QRect aboveLabel(144, 130, 305, 120);
+    return countNear(shot, kLabel, QColor(255, 0, 0), 60) > 200
+           && countNear(shot, aboveLabel, QColor(255, 0, 0), 60) == 0 && !questionShown(shot);
 }
 
 // Loud moments in the sound output, in ms from its start: where a sound
