@@ -1,0 +1,141 @@
+#include "real_program.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QThread>
+
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+using pelmora::e2e::RealProgram;
+
+namespace {
+
+bool run(const QString& program, const QStringList& arguments, QString* output = nullptr, int timeoutMs = 300000)
+{
+    QProcess process;
+    process.setProcessChannelMode(QProcess::MergedChannels);
+    process.start(program, arguments);
+    const bool finished = process.waitForFinished(timeoutMs);
+    const QString text = QString::fromUtf8(process.readAll());
+    if (output)
+        *output = text;
+    const bool ok = finished && process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
+    if (!ok)
+        ADD_FAILURE() << program.toStdString() << " " << arguments.join(' ').toStdString() << ":\n"
+                      << text.toStdString();
+    return ok;
+}
+
+bool hasSound(const QByteArray& raw)
+{
+    const auto* samples = reinterpret_cast<const qint16*>(raw.constData());
+    int loud = 0;
+    for (qsizetype i = 0; i < raw.size() / 2; ++i)
+        loud += std::abs(int{samples[i]}) > 300;
+    return loud > 1000;
+}
+
+// The program as installed: its window comes up with the first scene, its
+// music plays from its own directory, and it ends at once on SIGTERM.
+void expectRuns(const QString& program)
+{
+    RealProgram pelmora(program);
+    ASSERT_TRUE(pelmora.ok()) << pelmora.error().toStdString();
+    EXPECT_TRUE(pelmora.waitFor(
+        [](const QImage& shot) {
+            int red = 0;
+            for (int y = 150; y < 262; ++y)
+                for (int x = 100; x < 200; ++x)
+                    red += shot.pixelColor(x, y) == QColor(214, 0, 0);
+            return red > 100;
+        },
+        5000))
+        << "the first Santa";
+    QThread::msleep(2500);
+    EXPECT_TRUE(hasSound(pelmora.audio())) << "the music, found beside the installed program";
+    const qint64 ended = pelmora.terminate();
+    EXPECT_GE(ended, 0);
+    EXPECT_LT(ended, 2000);
+}
+
+const QStringList kInstalledFiles{
+    QStringLiteral("bin/pelmora"),
+    QStringLiteral("lib/pelmora/pelmora"),
+    QStringLiteral("lib/pelmora/pinpon.wav"),
+    QStringLiteral("lib/pelmora/mistake.wav"),
+    QStringLiteral("lib/pelmora/bgm.mp3"),
+    QStringLiteral("share/applications/pelmora.desktop"),
+    QStringLiteral("share/metainfo/io.github.pelmora.Pelmora.metainfo.xml"),
+    QStringLiteral("share/icons/hicolor/16x16/apps/pelmora.png"),
+    QStringLiteral("share/icons/hicolor/32x32/apps/pelmora.png"),
+    QStringLiteral("share/icons/hicolor/48x48/apps/pelmora.png"),
+    QStringLiteral("share/icons/hicolor/256x256/apps/pelmora.png"),
+};
+
+TEST(Install, LaysOutTheProgramWithItsSoundsIconsAndEntries)
+{
+    QTemporaryDir prefix;
+    ASSERT_TRUE(run(QStringLiteral(CMAKE_COMMAND),
+                    {QStringLiteral("--install"), QStringLiteral(BUILD_DIR), QStringLiteral("--prefix"), prefix.path()}));
+    for (const QString& file : kInstalledFiles)
+        EXPECT_TRUE(QFileInfo::exists(prefix.filePath(file))) << file.toStdString();
+    EXPECT_TRUE(QFileInfo(prefix.filePath(QStringLiteral("bin/pelmora"))).isSymLink());
+
+    run(QStringLiteral("desktop-file-validate"), {prefix.filePath(QStringLiteral("share/applications/pelmora.desktop"))});
+    run(QStringLiteral("appstreamcli"),
+        {QStringLiteral("validate"), QStringLiteral("--no-net"),
+         prefix.filePath(QStringLiteral("share/metainfo/io.github.pelmora.Pelmora.metainfo.xml"))});
+
+    expectRuns(prefix.filePath(QStringLiteral("bin/pelmora")));
+}
+
+// Installs the Debian package on this machine and removes it again, so it
+// runs only where that is wanted: as root in CI, or with PELMORA_TEST_DEB=1.
+TEST(DebianPackage, InstallsRunsAndRemovesCleanly)
+{
+    if (geteuid() != 0 || (qEnvironmentVariable("CI") != QLatin1String("true") && !qEnvironmentVariableIsSet("PELMORA_TEST_DEB")))
+        GTEST_SKIP() << "installs system-wide: set PELMORA_TEST_DEB=1 and run as root";
+    QString status;
+    QProcess probe;
+    probe.start(QStringLiteral("dpkg-query"), {QStringLiteral("-W"), QStringLiteral("-f=${Status}"), QStringLiteral("pelmora")});
+    probe.waitForFinished();
+    if (probe.readAll().contains("ok installed"))
+        GTEST_SKIP() << "a pelmora package is installed here already; leaving it alone";
+
+    QTemporaryDir out;
+    ASSERT_TRUE(run(QStringLiteral("cpack"), {QStringLiteral("-G"), QStringLiteral("DEB"), QStringLiteral("--config"),
+                                              QStringLiteral(BUILD_DIR "/CPackConfig.cmake"), QStringLiteral("-B"), out.path()}));
+    const QStringList debs = QDir(out.path()).entryList({QStringLiteral("pelmora_*.deb")});
+    ASSERT_EQ(debs.size(), 1);
+    const QString deb = out.filePath(debs[0]);
+
+    QString info;
+    ASSERT_TRUE(run(QStringLiteral("dpkg-deb"), {QStringLiteral("--field"), deb, QStringLiteral("Depends")}, &info));
+    EXPECT_TRUE(info.contains(QStringLiteral("libqt6widgets6"))) << info.toStdString();
+    EXPECT_TRUE(info.contains(QStringLiteral("libsdl2-mixer"))) << info.toStdString();
+    EXPECT_TRUE(info.contains(QStringLiteral("fonts-ipafont-gothic"))) << info.toStdString();
+
+    ASSERT_TRUE(run(QStringLiteral("apt-get"), {QStringLiteral("install"), QStringLiteral("-y"), QStringLiteral("--no-download"), deb}));
+    for (const QString& file : kInstalledFiles)
+        EXPECT_TRUE(QFileInfo::exists(QStringLiteral("/usr/") + file)) << file.toStdString();
+    expectRuns(QStringLiteral("/usr/bin/pelmora"));
+
+    ASSERT_TRUE(run(QStringLiteral("dpkg"), {QStringLiteral("--purge"), QStringLiteral("pelmora")}));
+    for (const QString& file : kInstalledFiles)
+        EXPECT_FALSE(QFileInfo::exists(QStringLiteral("/usr/") + file)) << file.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(QStringLiteral("/usr/lib/pelmora")));
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
