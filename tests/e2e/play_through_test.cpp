@@ -1,4 +1,5 @@
 #include "real_program.h"
+#include "screen.h"
 
 #include <QCoreApplication>
 #include <QThread>
@@ -9,51 +10,9 @@
 #include <cstdlib>
 #include <vector>
 
-using pelmora::e2e::RealProgram;
+using namespace pelmora::e2e;
 
 namespace {
-
-int countNear(const QImage& image, QRect area, QColor colour, int tolerance)
-{
-    int n = 0;
-    area = area.intersected(image.rect());
-    for (int y = area.top(); y <= area.bottom(); ++y)
-        for (int x = area.left(); x <= area.right(); ++x) {
-            const QColor c = image.pixelColor(x, y);
-            n += std::abs(c.red() - colour.red()) + std::abs(c.green() - colour.green())
-                     + std::abs(c.blue() - colour.blue())
-                 <= tolerance;
-        }
-    return n;
-}
-
-const QRect kMondai(104, 0, 409, 121);
-const QRect kMarks(144, 89, 305, 372);
-const QRect kLabel(84, 256, 469, 46);
-
-bool santaAt(const QImage& shot, int left, int top)
-{
-    return countNear(shot, QRect(left, top, 100, 112), QColor(214, 0, 0), 40) > 200;
-}
-bool questionShown(const QImage& shot)
-{
-    return countNear(shot, kMondai, QColor(255, 0, 255), 30) > 100;
-}
-bool circleShown(const QImage& shot)
-{
-    return countNear(shot, kMarks, QColor(224, 32, 64), 30) > 1000;
-}
-bool crossShown(const QImage& shot)
-{
-    return countNear(shot, kMarks, QColor(255, 0, 0), 20) > 300 && !circleShown(shot);
-}
-bool resultShown(const QImage& shot)
-{
-    // Red text on the label, and no red mark around it.
-    const QRect aboveLabel(144, 130, 305, 120);
-    return countNear(shot, kLabel, QColor(255, 0, 0), 60) > 200
-           && countNear(shot, aboveLabel, QColor(255, 0, 0), 60) == 0 && !questionShown(shot);
-}
 
 // Loud moments in the sound output, in ms from its start: where a sound
 // starts over the background music.
@@ -111,9 +70,9 @@ TEST(PlayThrough, TwentyQuestionsClickedInRealTime)
             EXPECT_FALSE(santaAt(shot, 100, 150)) << "and goes away again for question 15";
 
         const bool right = std::find(wrong.begin(), wrong.end(), q) == wrong.end();
-        const int button = right ? answers[q] - 1 : answers[q] % 10;
+        const QPoint button = buttonFor(right ? answers[q] : answers[q] % 10 + 1);
         clicks.push_back(pelmora.elapsed());
-        pelmora.click(112 + 40 * button + 20, 545);
+        pelmora.click(button.x(), button.y());
         ASSERT_TRUE(pelmora.waitFor(right ? circleShown : crossShown, 2000, &shot))
             << (right ? "circle" : "cross") << " after question " << q;
         if (q == 0)
@@ -127,7 +86,7 @@ TEST(PlayThrough, TwentyQuestionsClickedInRealTime)
     shot.save(QStringLiteral("e2e-6-result.png"));
 
     // After the result, a click changes nothing.
-    pelmora.click(112 + 20, 545);
+    pelmora.click(buttonFor(1).x(), buttonFor(1).y());
     QThread::msleep(300);
     shot = pelmora.screenshot();
     EXPECT_FALSE(circleShown(shot) || crossShown(shot));

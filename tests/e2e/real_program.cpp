@@ -4,6 +4,7 @@
 #include <QProcessEnvironment>
 #include <QThread>
 
+#include <chrono>
 #include <csignal>
 
 namespace pelmora::e2e {
@@ -22,7 +23,7 @@ QString freeDisplay()
 
 } // namespace
 
-RealProgram::RealProgram(const QString& program, QStringList extraEnvironment)
+RealProgram::RealProgram(const QString& program, QStringList extraEnvironment, bool trace)
 {
     display_ = freeDisplay();
     xvfb_.start(QStringLiteral("Xvfb"), {display_, QStringLiteral("-screen"), QStringLiteral("0"),
@@ -41,11 +42,16 @@ RealProgram::RealProgram(const QString& program, QStringList extraEnvironment)
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
     env.insert(QStringLiteral("SDL_AUDIODRIVER"), QStringLiteral("disk"));
     env.insert(QStringLiteral("SDL_DISKAUDIOFILE"), tempPath(QStringLiteral("audio.raw")));
+    if (trace)
+        env.insert(QStringLiteral("PELMORA_TRACE"), tracePath());
     for (const QString& pair : extraEnvironment)
         env.insert(pair.section(QLatin1Char('='), 0, 0), pair.section(QLatin1Char('='), 1));
     program_.setProcessEnvironment(env);
     program_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     clock_.start();
+    startedAtUs_ = std::chrono::duration_cast<std::chrono::microseconds>(
+                       std::chrono::steady_clock::now().time_since_epoch())
+                       .count();
     program_.start(program, {});
     if (!program_.waitForStarted(5000)) {
         error_ = QStringLiteral("the program did not start: ") + program;

@@ -15,8 +15,9 @@ namespace pelmora::e2e {
 
 class RealProgram {
 public:
-    // Starts Xvfb, then the program; waits for its window.
-    explicit RealProgram(const QString& program, QStringList extraEnvironment = {});
+    // Starts Xvfb, then the program; waits for its window. With trace, the
+    // program writes its trace points to tracePath().
+    explicit RealProgram(const QString& program, QStringList extraEnvironment = {}, bool trace = false);
     ~RealProgram();
     RealProgram(const RealProgram&) = delete;
     RealProgram& operator=(const RealProgram&) = delete;
@@ -38,6 +39,11 @@ public:
     // Sends SIGTERM; returns the milliseconds until the program ended, or -1.
     qint64 terminate();
     QString tempPath(const QString& name) const { return dir_.filePath(name); }
+    QString tracePath() const { return tempPath(QStringLiteral("trace.txt")); }
+    // The steady-clock time, in µs, just before the program was started.
+    qint64 startedAtUs() const { return startedAtUs_; }
+    qint64 pid() const { return program_.processId(); }
+    const QString& display() const { return display_; }
 
 private:
     bool run(const QString& tool, const QStringList& arguments, QByteArray* output = nullptr) const;
@@ -49,6 +55,7 @@ private:
     QString windowId_;
     QString error_;
     QElapsedTimer clock_;
+    qint64 startedAtUs_ = 0;
 };
 
 } // namespace pelmora::e2e
