@@ -14,6 +14,10 @@ QString sourceOf(Art art)
     return QStringLiteral(":/art/%1.svg").arg(QLatin1String(artName(art)));
 }
 
+// Below this side the bell's fine outlines and spiky leaves blur into grey,
+// so the small icons use a plainer drawing of the same bell.
+constexpr int kDetailedIconSide = 48;
+
 } // namespace
 
 QImage renderArt(Art art, qreal devicePixelRatio)
@@ -45,7 +49,8 @@ QImage iconImage(int side)
     painter.fillRect(0, top, side, band, Qt::white);
     painter.setClipRect(0, top, side, band);
     painter.setRenderHint(QPainter::Antialiasing);
-    QSvgRenderer renderer(sourceOf(Art::Bell));
+    QSvgRenderer renderer(side < kDetailedIconSide ? QStringLiteral(":/art/bell-small.svg")
+                                                   : sourceOf(Art::Bell));
     renderer.render(&painter, QRectF(0, top, side, band));
     return square;
 }
