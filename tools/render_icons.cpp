@@ -7,7 +7,6 @@
 
 #include <QDir>
 #include <QFile>
-#include <QGuiApplication>
 
 #include <cstdio>
 #include <string>
@@ -47,11 +46,9 @@ bool writeIco(const QString& path)
 
 } // namespace
 
+// Needs no application object: the drawings hold no text, so no fonts.
 int main(int argc, char* argv[])
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
-
     if (argc != 3) {
         std::fputs("usage: pelmora_render_icons --hicolor DIR | --ico FILE\n", stderr);
         return 2;
