@@ -7,6 +7,19 @@
 
 namespace pelmora {
 
+namespace {
+
+QString sourceOf(Art art)
+{
+    return QStringLiteral(":/art/%1.svg").arg(QLatin1String(artName(art)));
+}
+
+// Below this side the bell's fine outlines and spiky leaves blur into grey,
+// so the small icons use a plainer drawing of the same bell.
+constexpr int kDetailedIconSide = 48;
+
+} // namespace
+
 QImage renderArt(Art art, qreal devicePixelRatio)
 {
     const ArtSize size = artSize(art);
@@ -15,25 +28,38 @@ QImage renderArt(Art art, qreal devicePixelRatio)
     image.setDevicePixelRatio(devicePixelRatio);
     image.fill(Qt::white);
 
-    QSvgRenderer renderer(QStringLiteral(":/art/%1.svg").arg(QLatin1String(artName(art))));
+    QSvgRenderer renderer(sourceOf(art));
     QPainter painter(&image);
     painter.setRenderHint(QPainter::Antialiasing);
     renderer.render(&painter, QRectF(0, 0, size.width, size.height));
     return image;
 }
 
+QImage iconImage(int side)
+{
+    const ArtSize bell = artSize(Art::Bell);
+    // A whole number of rows, so the band edges are sharp and the bands
+    // above and below are fully transparent.
+    const int band = std::max(1, static_cast<int>(std::lround(double(side) * bell.height / bell.width)));
+    const int top = (side - band) / 2;
+
+    QImage square(side, side, QImage::Format_ARGB32);
+    square.fill(Qt::transparent);
+    QPainter painter(&square);
+    painter.fillRect(0, top, side, band, Qt::white);
+    painter.setClipRect(0, top, side, band);
+    painter.setRenderHint(QPainter::Antialiasing);
+    QSvgRenderer renderer(side < kDetailedIconSide ? QStringLiteral(":/art/bell-small.svg")
+                                                   : sourceOf(Art::Bell));
+    renderer.render(&painter, QRectF(0, top, side, band));
+    return square;
+}
+
 QIcon appIcon()
 {
     QIcon icon;
-    for (int side : {16, 32, 48, 256}) {
-        QImage square(side, side, QImage::Format_ARGB32_Premultiplied);
-        square.fill(Qt::transparent);
-        const QImage bell = renderArt(Art::Bell, side / 100.0);
-        QPainter painter(&square);
-        const qreal height = side * artSize(Art::Bell).height / 100.0;
-        painter.drawImage(QRectF(0, (side - height) / 2, side, height), bell);
-        icon.addPixmap(QPixmap::fromImage(square));
-    }
+    for (int side : kIconSides)
+        icon.addPixmap(QPixmap::fromImage(iconImage(side)));
     return icon;
 }
 

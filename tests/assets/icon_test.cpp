@@ -1,0 +1,132 @@
+#include "art.h"
+#include "ico_file.h"
+#include "pixels.h"
+
+#include <QBuffer>
+#include <QDataStream>
+#include <QFile>
+#include <QImageReader>
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+using namespace pelmora;
+using namespace pelmora::test;
+
+namespace {
+
+bool rowHasAlpha(const QImage& image, int y, int alpha)
+{
+    for (int x = 0; x < image.width(); ++x)
+        if (qAlpha(image.pixel(x, y)) != alpha)
+            return false;
+    return true;
+}
+
+// The rows of the opaque band: the bell's width-to-height ratio, centred.
+QPair<int, int> bandRows(int side)
+{
+    const int band = int(std::lround(side * 73.0 / 100.0));
+    const int top = (side - band) / 2;
+    return {top, top + band};
+}
+
+TEST(Icon, HoldsTheFourSizes)
+{
+    const QIcon icon = appIcon();
+    const QList<QSize> sizes = icon.availableSizes();
+    ASSERT_EQ(sizes.size(), 4);
+    for (int side : {16, 32, 48, 256})
+        EXPECT_TRUE(sizes.contains(QSize(side, side))) << side;
+}
+
+TEST(Icon, IsAWhiteBandBetweenTransparentBands)
+{
+    const QIcon icon = appIcon();
+    for (int side : kIconSides) {
+        SCOPED_TRACE(side);
+        const QImage image = icon.pixmap(QSize(side, side)).toImage().convertToFormat(QImage::Format_ARGB32);
+        ASSERT_EQ(image.size(), QSize(side, side));
+        const auto [top, bottom] = bandRows(side);
+        EXPECT_GT(top, 0);
+        for (int y = 0; y < side; ++y) {
+            const bool inBand = y >= top && y < bottom;
+            EXPECT_TRUE(rowHasAlpha(image, y, inBand ? 255 : 0)) << "row " << y;
+        }
+        // White at the band's ends, the gold bell between them.
+        for (int y : {top, bottom - 1}) {
+            EXPECT_TRUE(isWhite(image.pixel(0, y)));
+            EXPECT_TRUE(isWhite(image.pixel(side - 1, y)));
+        }
+        EXPECT_GT(countExactly(image, QColor(255, 214, 0)), side * side / 20);
+    }
+}
+
+TEST(IconFile, StoresEverySizeLosslessly)
+{
+    std::vector<QImage> images;
+    for (int side : kIconSides)
+        images.push_back(iconImage(side));
+    QByteArray data = icoFile(images);
+    ASSERT_FALSE(data.isEmpty());
+
+    // The directory of four 16-byte entries; the largest is stored as PNG.
+    QDataStream entries(data.mid(6, 4 * 16));
+    entries.setByteOrder(QDataStream::LittleEndian);
+    std::vector<int> sides;
+    quint32 lastOffset = 0;
+    for (int i = 0; i < 4; ++i) {
+        quint8 width, height, colours, reserved;
+        quint16 planes, bits;
+        quint32 length;
+        entries >> width >> height >> colours >> reserved >> planes >> bits >> length >> lastOffset;
+        sides.push_back(width == 0 ? 256 : width);
+        EXPECT_EQ(bits, 32);
+    }
+    EXPECT_EQ(sides, (std::vector<int>{16, 32, 48, 256}));
+    EXPECT_EQ(data.mid(lastOffset + 1, 3), QByteArray("PNG"));
+
+    QBuffer buffer(&data);
+    QImageReader reader(&buffer, "ico");
+    ASSERT_EQ(reader.imageCount(), 4);
+    for (const QImage& expected : images) {
+        const QImage read = reader.read().convertToFormat(QImage::Format_ARGB32);
+        ASSERT_EQ(read.size(), expected.size());
+        EXPECT_EQ(read, expected.convertToFormat(QImage::Format_ARGB32)) << expected.width();
+        reader.jumpToNextImage();
+    }
+}
+
+TEST(IconFile, RefusesImagesItCannotHold)
+{
+    const QImage wide(32, 16, QImage::Format_ARGB32);
+    const QImage huge(300, 300, QImage::Format_ARGB32);
+    EXPECT_TRUE(icoFile(std::vector{wide}).isEmpty());
+    EXPECT_TRUE(icoFile(std::vector{huge}).isEmpty());
+}
+
+// The Windows program icon is committed; it must show what the drawings show.
+TEST(IconFile, CommittedFileMatchesTheDrawings)
+{
+    QImageReader reader(QStringLiteral(PELMORA_COMMITTED_ICO), "ico");
+    ASSERT_EQ(reader.imageCount(), 4) << "regenerate it with pelmora_render_icons --ico";
+    for (int side : kIconSides) {
+        SCOPED_TRACE(side);
+        const QImage committed = reader.read().convertToFormat(QImage::Format_ARGB32);
+        reader.jumpToNextImage();
+        const QImage drawn = iconImage(side);
+        ASSERT_EQ(committed.size(), drawn.size());
+        // Allow for small differences between renderer versions.
+        int differing = 0;
+        for (int y = 0; y < side; ++y)
+            for (int x = 0; x < side; ++x) {
+                const QRgb a = committed.pixel(x, y), b = drawn.pixel(x, y);
+                differing += qAlpha(a) != qAlpha(b) || std::abs(qRed(a) - qRed(b)) > 24
+                             || std::abs(qGreen(a) - qGreen(b)) > 24 || std::abs(qBlue(a) - qBlue(b)) > 24;
+            }
+        EXPECT_LE(differing, side * side / 100);
+    }
+}
+
+} // namespace
