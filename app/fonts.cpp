@@ -18,19 +18,18 @@ constexpr double kPixelsPerPoint = 96.0 / 72.0;
 const char* const kJapaneseGothic = "IPAGothic";
 const char* const kSansSerif = "DejaVu Sans";
 
-void warnIfMissing(const QString& family)
+} // namespace
+
+void warnAboutMissingFonts()
 {
-    static bool warned = false;
-    if (!warned && !QFontDatabase::hasFamily(family)) {
-        warned = true;
-        std::fprintf(stderr,
-                     "pelmora: the font \"%s\" is not installed; texts may not fit their boxes "
-                     "(on Debian: apt-get install fonts-ipafont-gothic fonts-dejavu-core)\n",
-                     family.toUtf8().constData());
+    for (const char* family : {kJapaneseGothic, kSansSerif}) {
+        if (!QFontDatabase::hasFamily(QString::fromLatin1(family)))
+            std::fprintf(stderr,
+                         "pelmora: the font \"%s\" is not installed; texts may not fit their boxes "
+                         "(on Debian: apt-get install fonts-ipafont-gothic fonts-dejavu-core)\n",
+                         family);
     }
 }
-
-} // namespace
 
 QString substituteFamily(const std::string& family)
 {
@@ -47,7 +46,6 @@ QString substituteFamily(const std::string& family)
 QFont qtFont(const Font& font)
 {
     const QString family = substituteFamily(font.name);
-    warnIfMissing(family);
 
     QFont result;
     result.setFamilies(QStringList{family, QString::fromStdString(font.name)});

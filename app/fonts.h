@@ -11,6 +11,10 @@ namespace pelmora {
 // of matching metrics, so the text fits its boxes wherever it runs.
 QFont qtFont(const Font& font);
 
+// Tells on standard error which of the substitutes are not installed. It
+// reads the whole font database, so it waits until the window is on screen.
+void warnAboutMissingFonts();
+
 // The family actually drawn for a family the layout names.
 QString substituteFamily(const std::string& family);
 

@@ -38,7 +38,6 @@ Window::Window(Form1& form, QWidget* parent)
       form_(form)
 {
     setWindowTitle(QString::fromLatin1(Form1::kCaption));
-    setWindowIcon(appIcon());
     setFixedSize(Form1::kClientWidth, Form1::kClientHeight);
     setAttribute(Qt::WA_OpaquePaintEvent);
     setFont(qtFont(form_.font));
@@ -229,11 +228,19 @@ void Window::traceTick(const Timer& timer, const char* handler)
 void Window::paintEvent(QPaintEvent*)
 {
     QPainter(this).fillRect(rect(), QColor(255, 255, 255));
-    if (!firstFrameTraced_ && trace::enabled()) {
-        firstFrameTraced_ = true;
+    if (!firstFramePainted_) {
+        firstFramePainted_ = true;
         // Runs once the frame being painted has gone to the screen.
-        QTimer::singleShot(0, this, [] { trace::event("first-frame"); });
+        QTimer::singleShot(0, this, &Window::afterFirstFrame);
     }
+}
+
+void Window::afterFirstFrame()
+{
+    trace::event("first-frame");
+    // What the first frame need not wait for.
+    setWindowIcon(appIcon());
+    warnAboutMissingFonts();
 }
 
 bool Window::eventFilter(QObject* watched, QEvent* event)

@@ -46,13 +46,14 @@ private:
     void run(const char* handler, const std::function<void()>& body);
     static void reportAndQuit(const std::string& handler, const std::exception& error);
     void traceTick(const Timer& timer, const char* handler);
+    void afterFirstFrame();
 
     Form1& form_;
     std::map<const VisualControl*, QWidget*> widgets_;
     std::map<const Timer*, QTimer*> timers_;
     ErrorReporter reporter_ = &Window::reportAndQuit;
     bool failed_ = false;
-    bool firstFrameTraced_ = false;
+    bool firstFramePainted_ = false;
     std::map<const Timer*, std::chrono::steady_clock::time_point> startedAt_;
 };
 
