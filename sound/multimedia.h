@@ -12,6 +12,14 @@ class Multimedia {
 public:
     static constexpr std::uint32_t kAsync = 0x0001; // SND_ASYNC
 
+    // Results of SendString other than 0, numbered as MCI numbers them.
+    static constexpr std::uint32_t kErrorUnrecognizedCommand = 261;
+    static constexpr std::uint32_t kErrorHardware = 262;
+    static constexpr std::uint32_t kErrorMissingCommandString = 267;
+    static constexpr std::uint32_t kErrorMissingParameter = 273;
+    static constexpr std::uint32_t kErrorFileNotFound = 275;
+    static constexpr std::uint32_t kErrorInvalidFile = 296;
+
     virtual ~Multimedia() = default;
 
     // Plays a WAV file. With kAsync it returns at once; a new sound cuts off

@@ -1,0 +1,52 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace pelmora::soundtest {
+
+// A fresh directory under the system's temporary directory, removed with
+// everything in it when the object goes.
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+    const std::filesystem::path& path() const { return path_; }
+
+private:
+    std::filesystem::path path_;
+};
+
+// The path as this program's application directory text would give it.
+std::string text(const std::filesystem::path& path);
+
+std::filesystem::path makeDirectory(const std::filesystem::path& path);
+void writeFile(const std::filesystem::path& path, const std::string& bytes);
+
+// Mono 16-bit samples at 44100 Hz.
+using Samples = std::vector<std::int16_t>;
+Samples square(int amplitude, double seconds);
+Samples operator+(Samples a, const Samples& b);
+std::string wavBytes(const Samples& samples);
+void writeWav(const std::filesystem::path& path, const Samples& samples);
+
+// Makes SDL write its sound to a file of raw 16-bit stereo samples at
+// 44100 Hz instead of a sound card.
+void useDiskAudio(const std::filesystem::path& output);
+
+// The output of the disk driver cut into 10 ms blocks: the largest absolute
+// sample of each.
+std::vector<int> blockPeaks(const std::filesystem::path& output);
+
+constexpr int kSilence = 100;
+
+// Runs of consecutive sounding blocks, each as its list of peaks.
+std::vector<std::vector<int>> soundingRuns(const std::vector<int>& peaks);
+
+bool near(int peak, int level);
+
+} // namespace pelmora::soundtest
