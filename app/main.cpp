@@ -22,6 +22,9 @@ int main(int argc, char* argv[])
     quiz.bind();
 
     pelmora::Window window(form);
+    // The sound device opens once the window is on screen; the music asked
+    // for at load starts then.
+    window.onFirstFrame = [&multimedia] { multimedia->open(); };
     window.load();
     if (window.failed())
         return 1;

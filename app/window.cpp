@@ -241,6 +241,8 @@ void Window::afterFirstFrame()
     // What the first frame need not wait for.
     setWindowIcon(appIcon());
     warnAboutMissingFonts();
+    if (onFirstFrame)
+        onFirstFrame();
 }
 
 bool Window::eventFilter(QObject* watched, QEvent* event)

@@ -32,6 +32,10 @@ public:
     // Whether a handler has failed; from then on no event reaches the quiz.
     bool failed() const { return failed_; }
 
+    // Runs once, when the first frame is on screen: the place for work that
+    // the child need not wait for.
+    std::function<void()> onFirstFrame;
+
     QWidget* widgetFor(const VisualControl& control) const;
     QTimer* timerFor(const Timer& timer) const;
 

@@ -1,7 +1,6 @@
 #include "sdl_multimedia.h"
 
-#include <SDL.h>
-#include <SDL_mixer.h>
+#include "sdl_library.h"
 
 #include <atomic>
 #include <chrono>
@@ -32,26 +31,41 @@ Mix_MusicType musicType(AudioFormat format)
     return MUS_NONE;
 }
 
+// Only called once the library has been found: where it is missing the
+// device never opens.
+const SdlLibrary* sdl()
+{
+    return sdlLibrary();
+}
+
 } // namespace
 
 void SdlMultimedia::ChunkDeleter::operator()(Mix_Chunk* chunk) const
 {
-    Mix_FreeChunk(chunk);
+    sdl()->Mix_FreeChunk(chunk);
 }
 
 void SdlMultimedia::MusicDeleter::operator()(_Mix_Music* music) const
 {
-    Mix_FreeMusic(music);
+    sdl()->Mix_FreeMusic(music);
 }
 
-SdlMultimedia::SdlMultimedia()
+SdlMultimedia::SdlMultimedia(Opening when)
 {
     ownsMixer_ = !mixerTaken.exchange(true);
     if (!ownsMixer_) {
         state_ = State::Unavailable;
         return;
     }
-    opener_ = std::thread([this] { openDevice(); });
+    if (when == Opening::Now)
+        open();
+}
+
+void SdlMultimedia::open()
+{
+    std::lock_guard lock(mutex_);
+    if (state_ == State::Opening && !opener_.joinable())
+        opener_ = std::thread([this] { openDevice(); });
 }
 
 SdlMultimedia::~SdlMultimedia()
@@ -65,24 +79,33 @@ SdlMultimedia::~SdlMultimedia()
 
 void SdlMultimedia::openDevice()
 {
+    if (!sdlLibrary()) {
+        std::lock_guard lock(mutex_);
+        state_ = State::Unavailable;
+        pendingMusic_.reset();
+        pendingEffect_.reset();
+        settled_.notify_all();
+        return;
+    }
+
     // Without this SDL turns SIGINT and SIGTERM into quit events that nobody
     // reads, and the program could no longer be ended by them.
-    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
-    SDL_SetHint(SDL_HINT_WAVE_TRUNCATION, "strict");
-    SDL_SetHint(SDL_HINT_AUDIO_DEVICE_APP_NAME, "Pelmora");
+    sdl()->SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    sdl()->SDL_SetHint(SDL_HINT_WAVE_TRUNCATION, "strict");
+    sdl()->SDL_SetHint(SDL_HINT_AUDIO_DEVICE_APP_NAME, "Pelmora");
 
     bool open = false;
     int bytesPerSecond = 0;
-    const bool started = SDL_InitSubSystem(SDL_INIT_AUDIO) == 0;
+    const bool started = sdl()->SDL_InitSubSystem(SDL_INIT_AUDIO) == 0;
     if (started) {
-        Mix_Init(MIX_INIT_MP3 | MIX_INIT_OGG | MIX_INIT_FLAC);
-        open = Mix_OpenAudioDevice(kFrequency, AUDIO_S16SYS, kChannels, kBufferFrames, nullptr, 0) == 0;
+        sdl()->Mix_Init(MIX_INIT_MP3 | MIX_INIT_OGG | MIX_INIT_FLAC);
+        open = sdl()->Mix_OpenAudioDevice(kFrequency, AUDIO_S16SYS, kChannels, kBufferFrames, nullptr, 0) == 0;
         int frequency = 0;
         Uint16 format = 0;
         int channels = 0;
-        if (open && Mix_QuerySpec(&frequency, &format, &channels) != 0) {
+        if (open && sdl()->Mix_QuerySpec(&frequency, &format, &channels) != 0) {
             bytesPerSecond = frequency * channels * int(SDL_AUDIO_BITSIZE(format) / 8);
-            Mix_AllocateChannels(1);
+            sdl()->Mix_AllocateChannels(1);
         }
     }
 
@@ -105,24 +128,25 @@ void SdlMultimedia::closeDevice()
 {
     std::lock_guard lock(mutex_);
     if (state_ == State::Open) {
-        Mix_HaltChannel(-1);
-        Mix_HaltMusic();
+        sdl()->Mix_HaltChannel(-1);
+        sdl()->Mix_HaltMusic();
         effects_.clear();
         music_.reset();
-        Mix_CloseAudio();
+        sdl()->Mix_CloseAudio();
     }
     state_ = State::Unavailable;
     if (sdlStarted_) {
-        Mix_Quit();
-        SDL_QuitSubSystem(SDL_INIT_AUDIO);
-        if (SDL_WasInit(SDL_INIT_EVERYTHING) == 0)
-            SDL_Quit();
+        sdl()->Mix_Quit();
+        sdl()->SDL_QuitSubSystem(SDL_INIT_AUDIO);
+        if (sdl()->SDL_WasInit(SDL_INIT_EVERYTHING) == 0)
+            sdl()->SDL_Quit();
         sdlStarted_ = false;
     }
 }
 
 bool SdlMultimedia::waitUntilReady()
 {
+    open();
     std::unique_lock lock(mutex_);
     settled_.wait(lock, [this] { return state_ != State::Opening; });
     return state_ == State::Open;
@@ -131,7 +155,7 @@ bool SdlMultimedia::waitUntilReady()
 bool SdlMultimedia::musicPlaying()
 {
     std::lock_guard lock(mutex_);
-    return state_ == State::Open && Mix_PlayingMusic() != 0;
+    return state_ == State::Open && sdl()->Mix_PlayingMusic() != 0;
 }
 
 bool SdlMultimedia::PlaySound(const char* sound, const void*, std::uint32_t flags)
@@ -145,7 +169,7 @@ bool SdlMultimedia::PlaySound(const char* sound, const void*, std::uint32_t flag
     if (!sound) {
         pendingEffect_.reset();
         if (state_ == State::Open)
-            Mix_HaltChannel(kEffectChannel);
+            sdl()->Mix_HaltChannel(kEffectChannel);
         return true;
     }
     if (state_ == State::Unavailable)
@@ -208,8 +232,8 @@ Mix_Chunk* SdlMultimedia::startEffect(const std::string& name)
     Mix_Chunk* chunk = loadEffect(name);
     // The new request replaces the effect still playing, even when it
     // cannot itself be played.
-    Mix_HaltChannel(kEffectChannel);
-    if (!chunk || Mix_PlayChannel(kEffectChannel, chunk, 0) < 0)
+    sdl()->Mix_HaltChannel(kEffectChannel);
+    if (!chunk || sdl()->Mix_PlayChannel(kEffectChannel, chunk, 0) < 0)
         return nullptr;
     return chunk;
 }
@@ -222,7 +246,7 @@ Mix_Chunk* SdlMultimedia::loadEffect(const std::string& name)
     if (stamp && cached != effects_.end() && cached->second.stamp == *stamp)
         return cached->second.chunk.get();
     if (cached != effects_.end()) {
-        Mix_HaltChannel(kEffectChannel);
+        sdl()->Mix_HaltChannel(kEffectChannel);
         effects_.erase(cached);
     }
     if (!stamp)
@@ -231,14 +255,14 @@ Mix_Chunk* SdlMultimedia::loadEffect(const std::string& name)
     std::optional<AudioFile> file = readAudioFile(path, kMaxFileSize);
     if (!file || file->format != AudioFormat::Wav)
         return nullptr;
-    SDL_RWops* source = SDL_RWFromConstMem(file->bytes.data(), int(file->bytes.size()));
+    SDL_RWops* source = sdl()->SDL_RWFromConstMem(file->bytes.data(), int(file->bytes.size()));
     if (!source)
         return nullptr;
-    std::unique_ptr<Mix_Chunk, ChunkDeleter> chunk(Mix_LoadWAV_RW(source, 1));
+    std::unique_ptr<Mix_Chunk, ChunkDeleter> chunk(sdl()->Mix_LoadWAV_RW(source, 1));
     if (!chunk)
         return nullptr;
     if (effects_.size() >= kMaxCachedEffects) {
-        Mix_HaltChannel(kEffectChannel);
+        sdl()->Mix_HaltChannel(kEffectChannel);
         effects_.clear();
     }
     Mix_Chunk* loaded = chunk.get();
@@ -250,7 +274,7 @@ std::uint32_t SdlMultimedia::startMusic(const std::string& name)
 {
     // Re-sent while playing: the music goes on undisturbed, and the file is
     // not even looked at.
-    if (music_ && music_->name == name && Mix_PlayingMusic())
+    if (music_ && music_->name == name && sdl()->Mix_PlayingMusic())
         return 0;
 
     const std::filesystem::path path = platformPath(name);
@@ -265,16 +289,16 @@ std::uint32_t SdlMultimedia::startMusic(const std::string& name)
         loaded->name = name;
         loaded->stamp = file->stamp;
         loaded->bytes = std::move(file->bytes);
-        SDL_RWops* source = SDL_RWFromConstMem(loaded->bytes.data(), int(loaded->bytes.size()));
+        SDL_RWops* source = sdl()->SDL_RWFromConstMem(loaded->bytes.data(), int(loaded->bytes.size()));
         if (!source)
             return kErrorInvalidFile;
-        loaded->music.reset(Mix_LoadMUSType_RW(source, musicType(file->format), 1));
+        loaded->music.reset(sdl()->Mix_LoadMUSType_RW(source, musicType(file->format), 1));
         if (!loaded->music)
             return kErrorInvalidFile;
-        Mix_HaltMusic();
+        sdl()->Mix_HaltMusic();
         music_ = std::move(loaded);
     }
-    return Mix_PlayMusic(music_->music.get(), 0) == 0 ? 0 : kErrorInvalidFile;
+    return sdl()->Mix_PlayMusic(music_->music.get(), 0) == 0 ? 0 : kErrorInvalidFile;
 }
 
 } // namespace pelmora

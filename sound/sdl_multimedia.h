@@ -1,7 +1,7 @@
 #pragma once
 
 #include "audio_file.h"
-#include "multimedia.h"
+#include "system_multimedia.h"
 
 #include <condition_variable>
 #include <map>
@@ -21,9 +21,11 @@ namespace pelmora {
 // for meanwhile is carried out as soon as the device is open. Without any
 // audio device everything stays silent. Calls come from one thread at a
 // time; only one instance can own the mixer at once (later ones are silent).
-class SdlMultimedia final : public Multimedia {
+class SdlMultimedia final : public SystemMultimedia {
 public:
-    SdlMultimedia();
+    enum class Opening { Now, OnRequest };
+
+    explicit SdlMultimedia(Opening when = Opening::Now);
     ~SdlMultimedia() override;
     SdlMultimedia(const SdlMultimedia&) = delete;
     SdlMultimedia& operator=(const SdlMultimedia&) = delete;
@@ -37,6 +39,9 @@ public:
     // or lets it play on when that same file is still playing.
     std::uint32_t SendString(const char* command, char* returnString, std::uint32_t returnLength,
                              const void* callbackWindow) override;
+
+    // Starts opening the device, once.
+    void open() override;
 
     // Waits until the device is open or known to be missing; returns
     // whether sound can be heard.

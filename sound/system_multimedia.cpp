@@ -4,9 +4,9 @@
 
 namespace pelmora {
 
-std::unique_ptr<Multimedia> makeSystemMultimedia()
+std::unique_ptr<SystemMultimedia> makeSystemMultimedia()
 {
-    return std::make_unique<SdlMultimedia>();
+    return std::make_unique<SdlMultimedia>(SdlMultimedia::Opening::OnRequest);
 }
 
 } // namespace pelmora

@@ -6,7 +6,14 @@
 
 namespace pelmora {
 
-// The platform's own sound output.
-std::unique_ptr<Multimedia> makeSystemMultimedia();
+// The platform's own sound output. Its device opens when open() is called,
+// so that a program can leave that until its window is on screen; what is
+// asked for before is carried out as soon as the device is open.
+class SystemMultimedia : public Multimedia {
+public:
+    virtual void open() = 0;
+};
+
+std::unique_ptr<SystemMultimedia> makeSystemMultimedia();
 
 } // namespace pelmora
