@@ -2,19 +2,19 @@
 // start-up, memory, CPU while waiting, the answer's picture and sound, and
 // timer accuracy. Prints each figure beside its bound.
 //
-//   pelmora-bench [--runs N] [--soak-minutes M] [--program PATH]
+//   pelmora-bench [--runs N] [--startups N] [--soak-minutes M] [--program PATH]
 
 #include "measures.h"
 #include "real_program.h"
 #include "screen.h"
 
 #include <QCoreApplication>
+#include <QFileInfo>
 #include <QThread>
 
 #include <cstdio>
 #include <optional>
 
-using namespace pelmora::bench;
 using namespace pelmora::e2e;
 
 namespace {
@@ -98,13 +98,14 @@ bool fullRun(const QString& path, Samples& samples, int soakMinutes)
     }
     samples.peakMb.push_back(static_cast<double>(memoryKb(program.pid(), "VmHWM")) / 1024);
 
-    const QByteArray audio = program.audio();
-    const qint64 second = 44100 * 4;
+    // The chime's first sample, found in the output, and when it was written.
+    const std::vector<float> output = leftChannel(program.audio());
+    const std::vector<float> chime = readWav(QFileInfo(path).absolutePath() + QStringLiteral("/pinpon.wav"));
     for (qint64 click : clicks) {
-        const qint64 onset = onsetAfter(audio, growth.sizeAt(click), 2 * second, second);
-        const qint64 heard = onset < 0 ? -1 : growth.timeOfByte(onset);
-        if (heard >= 0)
-            samples.soundMs.push_back(static_cast<double>(heard - click) / 1000);
+        const qint64 at = growth.sizeAt(click) / kAudioFrameBytes;
+        const Match match = findSound(output, chime, at, at + kAudioRate / 2);
+        if (match.score > 0.8)
+            samples.soundMs.push_back(static_cast<double>(growth.timeOfByte(match.frame * kAudioFrameBytes) - click) / 1000);
     }
 
     double worst = 0;
@@ -114,6 +115,18 @@ bool fullRun(const QString& path, Samples& samples, int soakMinutes)
     }
     samples.timerLateMs.push_back(worst);
     program.terminate();
+    return true;
+}
+
+// Start-up alone: to the first frame, then closed.
+bool startOnly(const QString& path, Samples& samples)
+{
+    RealProgram program(path, {}, true);
+    if (!program.ok())
+        return false;
+    recordStartup(program, samples);
+    program.terminate();
+    QThread::msleep(300);
     return true;
 }
 
@@ -143,12 +156,14 @@ void print(const char* what, const std::vector<double>& values, const char* unit
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
-    int runs = 5, soakMinutes = 3;
+    int runs = 5, startups = 15, soakMinutes = 3;
     QString program = QStringLiteral(PELMORA_PROGRAM);
     const QStringList args = app.arguments();
     for (int i = 1; i + 1 < args.size(); i += 2) {
         if (args[i] == QLatin1String("--runs"))
             runs = args[i + 1].toInt();
+        else if (args[i] == QLatin1String("--startups"))
+            startups = args[i + 1].toInt();
         else if (args[i] == QLatin1String("--soak-minutes"))
             soakMinutes = args[i + 1].toInt();
         else if (args[i] == QLatin1String("--program"))
@@ -160,6 +175,10 @@ int main(int argc, char** argv)
                 runs, runs, runs * 3 + runs / 2 + soakMinutes);
     std::fflush(stdout);
     Samples samples;
+    for (int i = 0; i < startups; ++i) {
+        if (!startOnly(program, samples))
+            return 2;
+    }
     for (int i = 0; i < runs; ++i) {
         if (!silentRun(program, samples) || !fullRun(program, samples, i == 0 ? soakMinutes : 0))
             return 2;

@@ -1,7 +1,9 @@
+#include "measures.h"
 #include "real_program.h"
 #include "screen.h"
 
 #include <QCoreApplication>
+#include <QFileInfo>
 #include <QThread>
 
 #include <gtest/gtest.h>
@@ -14,38 +16,12 @@ using namespace pelmora::e2e;
 
 namespace {
 
-// Loud moments in the sound output, in ms from its start: where a sound
-// starts over the background music.
-std::vector<qint64> onsets(const QByteArray& raw, double threshold)
-{
-    const auto* samples = reinterpret_cast<const qint16*>(raw.constData());
-    const qsizetype frames = raw.size() / 4;
-    const qsizetype window = 441; // 10 ms
-    std::vector<qint64> result;
-    qint64 quietSince = 0;
-    bool loud = false;
-    for (qsizetype start = 0; start + window <= frames; start += window) {
-        int peak = 0;
-        for (qsizetype i = start * 2; i < (start + window) * 2; ++i)
-            peak = std::max(peak, std::abs(int{samples[i]}));
-        const qint64 ms = start / 44;
-        if (peak >= threshold * 32768) {
-            if (!loud && ms - quietSince >= 150)
-                result.push_back(ms);
-            loud = true;
-        } else if (loud || result.empty()) {
-            if (loud)
-                quietSince = ms;
-            loud = false;
-        }
-    }
-    return result;
-}
-
 TEST(PlayThrough, TwentyQuestionsClickedInRealTime)
 {
-    RealProgram pelmora(QStringLiteral(PELMORA_PROGRAM));
+    const QString program = QStringLiteral(PELMORA_PROGRAM);
+    RealProgram pelmora(program);
     ASSERT_TRUE(pelmora.ok()) << pelmora.error().toStdString();
+    GrowthLog growth(pelmora.tempPath(QStringLiteral("audio.raw")));
 
     QImage shot;
     ASSERT_TRUE(pelmora.waitFor([](const QImage& s) { return santaAt(s, 100, 150) && santaAt(s, 380, 200); },
@@ -57,7 +33,8 @@ TEST(PlayThrough, TwentyQuestionsClickedInRealTime)
     // Wrong on four questions, right on the rest.
     const int answers[20] = {2, 2, 3, 2, 5, 3, 2, 3, 3, 6, 3, 3, 1, 2, 1, 3, 4, 2, 2, 1};
     const std::vector<int> wrong{2, 7, 13, 19};
-    std::vector<qint64> clicks;
+    std::vector<qint64> clicks; // steady µs
+    std::vector<bool> rightClicks;
     for (int q = 0; q < 20; ++q) {
         ASSERT_TRUE(pelmora.waitFor(questionShown, 12000, &shot)) << "question " << q;
         if (q == 0)
@@ -71,7 +48,8 @@ TEST(PlayThrough, TwentyQuestionsClickedInRealTime)
 
         const bool right = std::find(wrong.begin(), wrong.end(), q) == wrong.end();
         const QPoint button = buttonFor(right ? answers[q] : answers[q] % 10 + 1);
-        clicks.push_back(pelmora.elapsed());
+        clicks.push_back(steadyUs());
+        rightClicks.push_back(right);
         pelmora.click(button.x(), button.y());
         ASSERT_TRUE(pelmora.waitFor(right ? circleShown : crossShown, 2000, &shot))
             << (right ? "circle" : "cross") << " after question " << q;
@@ -92,16 +70,21 @@ TEST(PlayThrough, TwentyQuestionsClickedInRealTime)
     EXPECT_FALSE(circleShown(shot) || crossShown(shot));
     EXPECT_TRUE(resultShown(shot));
 
-    // Every click was followed by its sound, over the music.
-    const QByteArray audio = pelmora.audio();
-    ASSERT_GT(audio.size(), 44100 * 4 * 100) << "the sound output covers the run";
-    const std::vector<qint64> heard = onsets(audio, 0.5);
-    ASSERT_EQ(heard.size(), clicks.size()) << "one effect per click";
-    for (std::size_t k = 1; k < heard.size(); ++k) {
-        const qint64 expected = clicks[k] - clicks[0];
-        const qint64 actual = heard[k] - heard[0];
-        EXPECT_NEAR(static_cast<double>(actual), static_cast<double>(expected), 400 + expected * 0.02)
-            << "the sound of click " << k;
+    // Every click was followed by its own sound, over the music.
+    const QString dir = QFileInfo(program).absolutePath();
+    const std::vector<float> pinpon = readWav(dir + QStringLiteral("/pinpon.wav"));
+    const std::vector<float> mistake = readWav(dir + QStringLiteral("/mistake.wav"));
+    ASSERT_FALSE(pinpon.empty());
+    ASSERT_FALSE(mistake.empty());
+    const std::vector<float> output = leftChannel(pelmora.audio());
+    ASSERT_GT(output.size(), std::size_t{kAudioRate} * 100) << "the sound output covers the run";
+    for (std::size_t k = 0; k < clicks.size(); ++k) {
+        const qint64 at = growth.sizeAt(clicks[k]) / kAudioFrameBytes;
+        const qint64 to = at + kAudioRate / 2;
+        const Match expected = findSound(output, rightClicks[k] ? pinpon : mistake, at, to);
+        const Match other = findSound(output, rightClicks[k] ? mistake : pinpon, at, to);
+        EXPECT_GT(expected.score, 0.8) << "the " << (rightClicks[k] ? "chime" : "buzz") << " after click " << k;
+        EXPECT_LT(other.score, expected.score) << "click " << k;
     }
 
     const qint64 ended = pelmora.terminate();

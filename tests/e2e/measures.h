@@ -1,7 +1,8 @@
 #pragma once
 
-// What the benchmarks read off a running program: its trace, its memory and
-// CPU from /proc, and when its sound output grew.
+// What the benchmarks and the end-to-end tests read off a running program:
+// its trace, its memory and CPU from /proc, its sound output and when that
+// grew.
 
 #include <QByteArray>
 #include <QString>
@@ -12,7 +13,7 @@
 #include <thread>
 #include <vector>
 
-namespace pelmora::bench {
+namespace pelmora::e2e {
 
 struct TraceEvent {
     qint64 us;
@@ -47,11 +48,23 @@ private:
     std::thread thread_;
 };
 
-// The first sample at or after `from` (a byte offset in 16-bit stereo audio)
-// that is louder than anything in the `lookback` bytes before it: where a
-// new sound starts over the music. -1 if none within `within` bytes.
-qint64 onsetAfter(const QByteArray& audio, qint64 from, qint64 lookback, qint64 within);
+// Sound output as the program writes it: 16-bit stereo at 44100 Hz.
+constexpr int kAudioRate = 44100;
+constexpr int kAudioFrameBytes = 4;
+
+// The left channel, as floats from -1 to 1.
+std::vector<float> leftChannel(const QByteArray& audio);
+// The first channel of a 16-bit PCM WAV file; empty when it is none.
+std::vector<float> readWav(const QString& path);
+
+struct Match {
+    qint64 frame = -1; // where the sound starts in the output
+    double score = 0;  // normalised correlation, 1 for the sound alone
+};
+// Where a known sound starts within frames [from, to) of the output, over
+// whatever else plays: the best match of the sound's first 50 ms.
+Match findSound(const std::vector<float>& output, const std::vector<float>& sound, qint64 from, qint64 to);
 
 double median(std::vector<double> values);
 
-} // namespace pelmora::bench
+} // namespace pelmora::e2e
