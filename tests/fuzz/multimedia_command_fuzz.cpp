@@ -25,12 +25,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string_view text(reinterpret_cast<const char*>(data), size);
 
     // The file name of a play command is the tail of the command itself,
-    // after a verb that reads "play" in any case.
+    // after blanks and a verb that reads "play" in any case.
     if (const auto file = playCommandFile(text)) {
-        check(text.size() >= 4 + file->size());
+        const std::size_t verb = text.find_first_not_of(" \t");
+        check(verb != std::string_view::npos && text.size() >= verb + 4 + file->size());
         check(text.substr(text.size() - file->size()) == *file);
         for (std::size_t i = 0; i < 4; ++i)
-            check(std::tolower(static_cast<unsigned char>(text[i])) == "play"[i]);
+            check(std::tolower(static_cast<unsigned char>(text[verb + i])) == "play"[i]);
     }
 
     // No separator of the Windows form survives the mapping.
