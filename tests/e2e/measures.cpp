@@ -4,8 +4,6 @@
 #include <QFile>
 #include <QFileInfo>
 
-#include <QtEndian>
-
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
@@ -109,6 +107,18 @@ std::vector<float> leftChannel(const QByteArray& audio)
     return left;
 }
 
+namespace {
+
+quint32 littleEndian(const char* bytes, int count)
+{
+    quint32 value = 0;
+    for (int i = count - 1; i >= 0; --i)
+        value = value << 8 | static_cast<quint8>(bytes[i]);
+    return value;
+}
+
+} // namespace
+
 std::vector<float> readWav(const QString& path)
 {
     QFile file(path);
@@ -120,16 +130,16 @@ std::vector<float> readWav(const QString& path)
     int channels = 0;
     for (qsizetype at = 12; at + 8 <= bytes.size();) {
         const QByteArray id = bytes.mid(at, 4);
-        const qint64 size = qFromLittleEndian<quint32>(bytes.constData() + at + 4);
+        const qint64 size = littleEndian(bytes.constData() + at + 4, 4);
         const char* body = bytes.constData() + at + 8;
         if (at + 8 + size > bytes.size())
             return {};
         if (id == "fmt ")
-            channels = qFromLittleEndian<quint16>(body + 2);
+            channels = static_cast<int>(littleEndian(body + 2, 2));
         if (id == "data" && channels > 0) {
             std::vector<float> samples;
             for (qint64 i = 0; (i + 1) * channels * 2 <= size; ++i)
-                samples.push_back(static_cast<float>(qFromLittleEndian<qint16>(body + i * channels * 2)) / 32768.0f);
+                samples.push_back(static_cast<float>(static_cast<qint16>(littleEndian(body + i * channels * 2, 2))) / 32768.0f);
             return samples;
         }
         at += 8 + size + (size & 1);

@@ -102,8 +102,9 @@ TEST_F(Startup, FillsTheBankWithTheTwentyQuestions)
         const std::string& text = bank.text(i);
         const bool ascii = text.back() == '?';
         EXPECT_EQ(ascii, i == 4 || i == 14) << i;
-        if (!ascii)
+        if (!ascii) {
             EXPECT_EQ(text.substr(text.size() - fullWidth.size()), fullWidth) << i;
+        }
     }
     EXPECT_NE(bank.text(4), bank.text(0));
     EXPECT_EQ(bank.text(0), bank.text(7));

@@ -40,8 +40,9 @@ void expectConsistent(const QuizRig& rig, int step)
         allEnabled &= button.enabled();
     }
     ASSERT_EQ(anyEnabled, allEnabled) << "the buttons go together, step " << step;
-    if (allEnabled)
+    if (allEnabled) {
         ASSERT_FALSE(form.Timer1.enabled() && quiz.QuestionIndex < 20) << "a question waits for its answer";
+    }
     if (form.Label1.visible()) {
         ASSERT_EQ(quiz.QuestionIndex, 20);
         ASSERT_EQ(form.Label1.caption(), Quiz::resultCaption(quiz.Score));
@@ -64,8 +65,9 @@ TEST(Stress, RandomClicksAndTicksNeverLeaveTheQuizStates)
             case 0: {
                 // A click reaches the quiz only through an enabled button.
                 const auto index = static_cast<std::int16_t>(random() % 10);
-                if (rig.form.Answer[static_cast<std::size_t>(index)].enabled())
+                if (rig.form.Answer[static_cast<std::size_t>(index)].enabled()) {
                     ASSERT_NO_THROW(rig.form.clickAnswer(index));
+                }
                 break;
             }
             case 1:
