@@ -258,6 +258,9 @@ TEST_F(DiskAudio, UnknownCommandsLeaveTheMusicAlone)
 
 TEST_F(DiskAudio, ResendingAndSwitchingMusicDoesNotGrowMemory)
 {
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "AddressSanitizer holds freed memory back on purpose; its leak check covers this build";
+#endif
     const std::filesystem::path a = makeDirectory(temp() / "a");
     const std::filesystem::path b = makeDirectory(temp() / "b");
     std::filesystem::copy_file(std::filesystem::path(PELMORA_RUNTIME_DIR) / "bgm.mp3", a / "bgm.mp3");
