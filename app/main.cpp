@@ -1,5 +1,6 @@
 #include "form1.h"
 #include "quiz.h"
+#include "signals.h"
 #include "sound.h"
 #include "system_multimedia.h"
 #include "trace.h"
@@ -13,6 +14,7 @@ int main(int argc, char* argv[])
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Pelmora"));
     QApplication::setDesktopFileName(QStringLiteral("pelmora"));
+    pelmora::quitOnTerminationSignals(app);
 
     const auto multimedia = pelmora::makeSystemMultimedia();
     const pelmora::Sound sound(*multimedia, pelmora::applicationDirectory());

@@ -7,35 +7,41 @@
 #include <chrono>
 #include <csignal>
 
+#include <X11/Xlib.h>
+
 namespace pelmora::e2e {
 
-namespace {
-
-QString freeDisplay()
+Xvfb::Xvfb()
 {
-    for (int n = 71; n < 200; ++n) {
-        if (!QFile::exists(QStringLiteral("/tmp/.X%1-lock").arg(n))
-            && !QFile::exists(QStringLiteral("/tmp/.X11-unix/X%1").arg(n)))
-            return QStringLiteral(":%1").arg(n);
-    }
-    return {};
+    // The server picks a free display itself and tells its number, so that
+    // tests running side by side never share one.
+    process_.start(QStringLiteral("Xvfb"), {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"),
+                                            QStringLiteral("0"), QStringLiteral("1024x768x24"),
+                                            QStringLiteral("-nolisten"), QStringLiteral("tcp")});
+    if (!process_.waitForStarted(5000))
+        return;
+    QByteArray number;
+    while (!number.contains('\n') && process_.waitForReadyRead(10000))
+        number += process_.readAllStandardOutput();
+    if (number.trimmed().isEmpty())
+        return;
+    display_ = QStringLiteral(":") + QString::fromLatin1(number.trimmed());
 }
 
-} // namespace
+Xvfb::~Xvfb()
+{
+    process_.terminate();
+    if (!process_.waitForFinished(3000))
+        process_.kill();
+}
 
 RealProgram::RealProgram(const QString& program, QStringList extraEnvironment, bool trace)
 {
-    display_ = freeDisplay();
-    xvfb_.start(QStringLiteral("Xvfb"), {display_, QStringLiteral("-screen"), QStringLiteral("0"),
-                                          QStringLiteral("1024x768x24"), QStringLiteral("-nolisten"),
-                                          QStringLiteral("tcp")});
-    if (!xvfb_.waitForStarted(5000)) {
+    display_ = xvfb_.display();
+    if (!xvfb_.ok()) {
         error_ = QStringLiteral("Xvfb did not start");
         return;
     }
-    const QString socket = QStringLiteral("/tmp/.X11-unix/X") + display_.mid(1);
-    for (int i = 0; i < 100 && !QFile::exists(socket); ++i)
-        QThread::msleep(50);
 
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("DISPLAY"), display_);
@@ -79,9 +85,6 @@ RealProgram::~RealProgram()
         program_.kill();
         program_.waitForFinished(3000);
     }
-    xvfb_.terminate();
-    if (!xvfb_.waitForFinished(3000))
-        xvfb_.kill();
 }
 
 bool RealProgram::run(const QString& tool, const QStringList& arguments, QByteArray* output) const
@@ -134,11 +137,33 @@ QByteArray RealProgram::audio() const
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-qint64 RealProgram::terminate()
+qint64 RealProgram::terminate(int signal)
+{
+    ::kill(static_cast<pid_t>(program_.processId()), signal);
+    return waitForEnd();
+}
+
+qint64 RealProgram::closeWindow()
+{
+    Display* x = XOpenDisplay(display_.toLatin1().constData());
+    if (!x)
+        return -1;
+    XEvent event{};
+    event.xclient.type = ClientMessage;
+    event.xclient.window = windowId_.toULong();
+    event.xclient.message_type = XInternAtom(x, "WM_PROTOCOLS", False);
+    event.xclient.format = 32;
+    event.xclient.data.l[0] = static_cast<long>(XInternAtom(x, "WM_DELETE_WINDOW", False));
+    event.xclient.data.l[1] = CurrentTime;
+    XSendEvent(x, event.xclient.window, False, NoEventMask, &event);
+    XCloseDisplay(x);
+    return waitForEnd();
+}
+
+qint64 RealProgram::waitForEnd()
 {
     QElapsedTimer timer;
     timer.start();
-    ::kill(static_cast<pid_t>(program_.processId()), SIGTERM);
     if (!program_.waitForFinished(5000))
         return -1;
     return timer.elapsed();

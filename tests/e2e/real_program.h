@@ -13,6 +13,22 @@
 
 namespace pelmora::e2e {
 
+// An X server of its own, on a display nobody else uses.
+class Xvfb {
+public:
+    Xvfb();
+    ~Xvfb();
+    Xvfb(const Xvfb&) = delete;
+    Xvfb& operator=(const Xvfb&) = delete;
+
+    bool ok() const { return !display_.isEmpty(); }
+    const QString& display() const { return display_; }
+
+private:
+    QProcess process_;
+    QString display_;
+};
+
 class RealProgram {
 public:
     // Starts Xvfb, then the program; waits for its window. With trace, the
@@ -36,8 +52,14 @@ public:
     qint64 elapsed() const { return clock_.elapsed(); }
     // The raw sound output so far (signed 16-bit stereo at 44100 Hz).
     QByteArray audio() const;
-    // Sends SIGTERM; returns the milliseconds until the program ended, or -1.
-    qint64 terminate();
+    // Sends a signal; returns the milliseconds until the program ended, or -1.
+    qint64 terminate(int signal = 15);
+    // Asks the window to close, as its title bar's close button does;
+    // returns the milliseconds until the program ended, or -1.
+    qint64 closeWindow();
+    // How the program ended: a normal exit with its code, or a crash.
+    bool exitedNormally() const { return program_.exitStatus() == QProcess::NormalExit; }
+    int exitCode() const { return program_.exitCode(); }
     QString tempPath(const QString& name) const { return dir_.filePath(name); }
     QString tracePath() const { return tempPath(QStringLiteral("trace.txt")); }
     // The steady-clock time, in µs, just before the program was started.
@@ -47,9 +69,10 @@ public:
 
 private:
     bool run(const QString& tool, const QStringList& arguments, QByteArray* output = nullptr) const;
+    qint64 waitForEnd();
 
     QTemporaryDir dir_;
-    QProcess xvfb_;
+    Xvfb xvfb_;
     QProcess program_;
     QString display_;
     QString windowId_;
