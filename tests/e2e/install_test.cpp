@@ -120,7 +120,7 @@ TEST(DebianPackage, InstallsRunsAndRemovesCleanly)
     EXPECT_TRUE(info.contains(QStringLiteral("libsdl2-mixer"))) << info.toStdString();
     EXPECT_TRUE(info.contains(QStringLiteral("fonts-ipafont-gothic"))) << info.toStdString();
 
-    ASSERT_TRUE(run(QStringLiteral("apt-get"), {QStringLiteral("install"), QStringLiteral("-y"), QStringLiteral("--no-download"), deb}));
+    ASSERT_TRUE(run(QStringLiteral("apt-get"), {QStringLiteral("install"), QStringLiteral("-y"), deb}));
     for (const QString& file : kInstalledFiles)
         EXPECT_TRUE(QFileInfo::exists(QStringLiteral("/usr/") + file)) << file.toStdString();
     expectRuns(QStringLiteral("/usr/bin/pelmora"));
