@@ -1,58 +1,61 @@
 #include "art.h"
 
-#include <QPainter>
-#include <QSvgRenderer>
+#include "art_drawing.h"
 
-#include <cmath>
+#include <QResource>
 
 namespace pelmora {
 
 namespace {
 
-QString sourceOf(Art art)
+// The pictures come ready-drawn at the ratios of nearly every screen, made
+// from the vector sources when the program is built, as raw pixels: a
+// picture is then copied, not drawn or decoded, which keeps the first frame
+// quick. Each holds its width and height (little-endian 32-bit numbers) and
+// then its ARGB words.
+QImage readyDrawn(const QString& name, QImage::Format format)
 {
-    return QStringLiteral(":/art/%1.svg").arg(QLatin1String(artName(art)));
+    const QResource resource(name);
+    if (!resource.isValid())
+        return {};
+    const QByteArray bytes = resource.uncompressedData();
+    if (bytes.size() < 8)
+        return {};
+    const auto number = [&bytes](int at) {
+        quint32 n = 0;
+        for (int i = 3; i >= 0; --i)
+            n = n << 8 | static_cast<quint8>(bytes[at + i]);
+        return static_cast<qint64>(n);
+    };
+    const qint64 width = number(0), height = number(4);
+    if (width <= 0 || height <= 0 || bytes.size() != 8 + width * height * 4)
+        return {};
+    return QImage(reinterpret_cast<const uchar*>(bytes.constData()) + 8, static_cast<int>(width),
+                  static_cast<int>(height), static_cast<qsizetype>(width * 4), format)
+        .copy();
 }
-
-// Below this side the bell's fine outlines and spiky leaves blur into grey,
-// so the small icons use a plainer drawing of the same bell.
-constexpr int kDetailedIconSide = 48;
 
 } // namespace
 
 QImage renderArt(Art art, qreal devicePixelRatio)
 {
-    const ArtSize size = artSize(art);
-    QImage image(static_cast<int>(std::ceil(size.width * devicePixelRatio)),
-                 static_cast<int>(std::ceil(size.height * devicePixelRatio)), QImage::Format_RGB32);
-    image.setDevicePixelRatio(devicePixelRatio);
-    image.fill(Qt::white);
-
-    QSvgRenderer renderer(sourceOf(art));
-    QPainter painter(&image);
-    painter.setRenderHint(QPainter::Antialiasing);
-    renderer.render(&painter, QRectF(0, 0, size.width, size.height));
-    return image;
+    if (devicePixelRatio == 1.0 || devicePixelRatio == 2.0) {
+        QImage image = readyDrawn(QStringLiteral(":/bitmaps/%1@%2x.argb")
+                                      .arg(QLatin1String(artName(art)))
+                                      .arg(static_cast<int>(devicePixelRatio)),
+                                  QImage::Format_RGB32);
+        if (!image.isNull()) {
+            image.setDevicePixelRatio(devicePixelRatio);
+            return image;
+        }
+    }
+    return drawArt(art, devicePixelRatio);
 }
 
 QImage iconImage(int side)
 {
-    const ArtSize bell = artSize(Art::Bell);
-    // A whole number of rows, so the band edges are sharp and the bands
-    // above and below are fully transparent.
-    const int band = std::max(1, static_cast<int>(std::lround(double(side) * bell.height / bell.width)));
-    const int top = (side - band) / 2;
-
-    QImage square(side, side, QImage::Format_ARGB32);
-    square.fill(Qt::transparent);
-    QPainter painter(&square);
-    painter.fillRect(0, top, side, band, Qt::white);
-    painter.setClipRect(0, top, side, band);
-    painter.setRenderHint(QPainter::Antialiasing);
-    QSvgRenderer renderer(side < kDetailedIconSide ? QStringLiteral(":/art/bell-small.svg")
-                                                   : sourceOf(Art::Bell));
-    renderer.render(&painter, QRectF(0, top, side, band));
-    return square;
+    const QImage image = readyDrawn(QStringLiteral(":/bitmaps/icon-%1.argb").arg(side), QImage::Format_ARGB32);
+    return image.isNull() ? drawIcon(side) : image;
 }
 
 QIcon appIcon()

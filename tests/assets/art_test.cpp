@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <string>
 
 using namespace pelmora;
@@ -70,6 +71,20 @@ TEST_P(Picture, TwoTimesRatioIsDrawnAnewNotEnlarged)
         for (int x = 0; x < sharp.width(); ++x)
             differing += sharp.pixel(x, y) != enlarged.pixel(x, y);
     EXPECT_GT(differing, sharp.width() * sharp.height() / 100);
+}
+
+TEST_P(Picture, CarriedReadyDrawnExactlyAsDrawn)
+{
+    const Art art = GetParam().art;
+    for (qreal ratio : {1.0, 2.0}) {
+        const QImage carried = renderArt(art, ratio);
+        EXPECT_EQ(carried.devicePixelRatio(), ratio);
+        EXPECT_EQ(carried.convertToFormat(QImage::Format_RGB32), drawArt(art, ratio).convertToFormat(QImage::Format_RGB32))
+            << "ratio " << ratio << ": rebuild to draw the pictures again";
+    }
+    // Other ratios are drawn when they are needed.
+    const QImage odd = renderArt(art, 1.5);
+    EXPECT_EQ(odd.size(), QSize(int(std::ceil(artSize(art).width * 1.5)), int(std::ceil(artSize(art).height * 1.5))));
 }
 
 INSTANTIATE_TEST_SUITE_P(

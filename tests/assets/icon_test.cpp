@@ -63,6 +63,12 @@ TEST(Icon, IsAWhiteBandBetweenTransparentBands)
     }
 }
 
+TEST(Icon, CarriedReadyDrawnExactlyAsDrawn)
+{
+    for (int side : kIconSides)
+        EXPECT_EQ(iconImage(side), drawIcon(side).convertToFormat(QImage::Format_ARGB32)) << side;
+}
+
 TEST(IconFile, StoresEverySizeLosslessly)
 {
     std::vector<QImage> images;
