@@ -61,7 +61,8 @@ public:
         if (!stream->decoder_)
             return nullptr;
         mpg123_handle* decoder = stream->decoder_;
-        sdl().mpg123_param(decoder, MPG123_ADD_FLAGS, MPG123_QUIET, 0);
+        // Tags are of no use here: skipped, not kept.
+        sdl().mpg123_param(decoder, MPG123_ADD_FLAGS, MPG123_QUIET | MPG123_SKIP_ID3V2, 0);
         sdl().mpg123_format_none(decoder);
         const long* rates = nullptr;
         std::size_t count = 0;

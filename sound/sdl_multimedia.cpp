@@ -141,7 +141,7 @@ void SdlMultimedia::fill(std::span<std::int16_t> out)
 }
 
 template <class Change>
-void SdlMultimedia::change(Change change)
+void SdlMultimedia::underDeviceLock(Change change)
 {
     sdl()->SDL_LockAudioDevice(device_);
     change(playing_);
@@ -151,7 +151,7 @@ void SdlMultimedia::change(Change change)
 bool SdlMultimedia::musicOn()
 {
     bool on = false;
-    change([&](Playing& playing) { on = playing.musicOn; });
+    underDeviceLock([&](Playing& playing) { on = playing.musicOn; });
     return on;
 }
 
@@ -181,7 +181,7 @@ bool SdlMultimedia::PlaySound(const char* sound, const void*, std::uint32_t flag
         pendingEffect_.reset();
         if (state_ == State::Open) {
             std::shared_ptr<const Pcm> stopped;
-            change([&](Playing& playing) { stopped.swap(playing.effect); });
+            underDeviceLock([&](Playing& playing) { stopped.swap(playing.effect); });
         }
         return true;
     }
@@ -248,7 +248,7 @@ std::shared_ptr<const Pcm> SdlMultimedia::startEffect(const std::string& name)
     // callback.
     std::shared_ptr<const Pcm> pcm = loadEffect(name);
     std::shared_ptr<const Pcm> replaced = pcm;
-    change([&](Playing& playing) {
+    underDeviceLock([&](Playing& playing) {
         playing.effect.swap(replaced);
         playing.effectAt = 0;
     });
@@ -319,7 +319,7 @@ std::uint32_t SdlMultimedia::startMusic(const std::string& name)
         return kErrorInvalidFile;
     if (loaded)
         music_ = std::move(loaded);
-    change([&](Playing& playing) {
+    underDeviceLock([&](Playing& playing) {
         playing.music.swap(stream);
         playing.musicOn = true;
     });

@@ -9,8 +9,10 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <span>
 #include <string>
 #include <thread>
+#include <vector>
 
 namespace pelmora {
 
@@ -79,7 +81,7 @@ private:
     void fill(std::span<std::int16_t> out);
     // Runs change on what the callback plays, under the device's lock.
     template <class Change>
-    void change(Change change);
+    void underDeviceLock(Change change);
     // The device is open and mutex_ is held by the caller.
     std::shared_ptr<const Pcm> startEffect(const std::string& name);
     std::uint32_t startMusic(const std::string& name);
