@@ -2,6 +2,7 @@
 
 #include "sdl_library.h"
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 
@@ -9,30 +10,16 @@ namespace pelmora {
 
 namespace {
 
-constexpr int kFrequency = 44100;
-constexpr int kChannels = 2;
 constexpr int kBufferFrames = 1024;
-constexpr int kEffectChannel = 0;
 constexpr std::size_t kMaxCachedEffects = 8;
 constexpr std::uintmax_t kMaxFileSize = 64u << 20;
 
-// SDL_mixer is one global mixer: only one instance may drive it.
-std::atomic<bool> mixerTaken{false};
+// SDL's audio subsystem is started and stopped for the whole process: only
+// one instance may drive it.
+std::atomic<bool> outputTaken{false};
 
-Mix_MusicType musicType(AudioFormat format)
-{
-    switch (format) {
-    case AudioFormat::Wav: return MUS_WAV;
-    case AudioFormat::Mp3: return MUS_MP3;
-    case AudioFormat::Ogg: return MUS_OGG;
-    case AudioFormat::Flac: return MUS_FLAC;
-    case AudioFormat::Unknown: break;
-    }
-    return MUS_NONE;
-}
-
-// Only called once the library has been found: where it is missing the
-// device never opens.
+// Only called once the libraries have been found: where they are missing
+// the device never opens.
 const SdlLibrary* sdl()
 {
     return sdlLibrary();
@@ -40,20 +27,10 @@ const SdlLibrary* sdl()
 
 } // namespace
 
-void SdlMultimedia::ChunkDeleter::operator()(Mix_Chunk* chunk) const
-{
-    sdl()->Mix_FreeChunk(chunk);
-}
-
-void SdlMultimedia::MusicDeleter::operator()(_Mix_Music* music) const
-{
-    sdl()->Mix_FreeMusic(music);
-}
-
 SdlMultimedia::SdlMultimedia(Opening when)
 {
-    ownsMixer_ = !mixerTaken.exchange(true);
-    if (!ownsMixer_) {
+    ownsOutput_ = !outputTaken.exchange(true);
+    if (!ownsOutput_) {
         state_ = State::Unavailable;
         return;
     }
@@ -73,8 +50,8 @@ SdlMultimedia::~SdlMultimedia()
     if (opener_.joinable())
         opener_.join();
     closeDevice();
-    if (ownsMixer_)
-        mixerTaken = false;
+    if (ownsOutput_)
+        outputTaken = false;
 }
 
 void SdlMultimedia::openDevice()
@@ -94,30 +71,34 @@ void SdlMultimedia::openDevice()
     sdl()->SDL_SetHint(SDL_HINT_WAVE_TRUNCATION, "strict");
     sdl()->SDL_SetHint(SDL_HINT_AUDIO_DEVICE_APP_NAME, "Pelmora");
 
-    bool open = false;
-    int bytesPerSecond = 0;
+    SDL_AudioDeviceID device = 0;
     const bool started = sdl()->SDL_InitSubSystem(SDL_INIT_AUDIO) == 0;
     if (started) {
-        sdl()->Mix_Init(MIX_INIT_MP3 | MIX_INIT_OGG | MIX_INIT_FLAC);
-        open = sdl()->Mix_OpenAudioDevice(kFrequency, AUDIO_S16SYS, kChannels, kBufferFrames, nullptr, 0) == 0;
-        int frequency = 0;
-        Uint16 format = 0;
-        int channels = 0;
-        if (open && sdl()->Mix_QuerySpec(&frequency, &format, &channels) != 0) {
-            bytesPerSecond = frequency * channels * int(SDL_AUDIO_BITSIZE(format) / 8);
-            sdl()->Mix_AllocateChannels(1);
-        }
+        SDL_AudioSpec wanted{};
+        wanted.freq = kOutputFrequency;
+        wanted.format = AUDIO_S16SYS;
+        wanted.channels = kOutputChannels;
+        wanted.samples = kBufferFrames;
+        wanted.userdata = this;
+        wanted.callback = [](void* self, Uint8* stream, int length) {
+            static_cast<SdlMultimedia*>(self)->fill(
+                {reinterpret_cast<std::int16_t*>(stream), std::size_t(length) / sizeof(std::int16_t)});
+        };
+        SDL_AudioSpec obtained{};
+        // No changes allowed: SDL converts to whatever the hardware wants.
+        device = sdl()->SDL_OpenAudioDevice(nullptr, 0, &wanted, &obtained, 0);
     }
 
     std::lock_guard lock(mutex_);
     sdlStarted_ = started;
-    bytesPerSecond_ = bytesPerSecond;
-    state_ = open ? State::Open : State::Unavailable;
-    if (open) {
+    device_ = device;
+    state_ = device != 0 ? State::Open : State::Unavailable;
+    if (device != 0) {
         if (pendingMusic_)
             startMusic(*pendingMusic_);
         if (pendingEffect_)
             startEffect(*pendingEffect_);
+        sdl()->SDL_PauseAudioDevice(device, 0);
     }
     pendingMusic_.reset();
     pendingEffect_.reset();
@@ -127,21 +108,51 @@ void SdlMultimedia::openDevice()
 void SdlMultimedia::closeDevice()
 {
     std::lock_guard lock(mutex_);
-    if (state_ == State::Open) {
-        sdl()->Mix_HaltChannel(-1);
-        sdl()->Mix_HaltMusic();
-        effects_.clear();
-        music_.reset();
-        sdl()->Mix_CloseAudio();
+    if (device_ != 0) {
+        // Returns once the callback has finished for good.
+        sdl()->SDL_CloseAudioDevice(device_);
+        device_ = 0;
     }
+    playing_ = Playing();
+    effects_.clear();
+    music_.reset();
     state_ = State::Unavailable;
     if (sdlStarted_) {
-        sdl()->Mix_Quit();
         sdl()->SDL_QuitSubSystem(SDL_INIT_AUDIO);
         if (sdl()->SDL_WasInit(SDL_INIT_EVERYTHING) == 0)
             sdl()->SDL_Quit();
         sdlStarted_ = false;
     }
+}
+
+void SdlMultimedia::fill(std::span<std::int16_t> out)
+{
+    std::size_t music = 0;
+    if (playing_.musicOn) {
+        music = playing_.music->read(out);
+        playing_.musicOn = music == out.size();
+    }
+    std::fill(out.begin() + std::ptrdiff_t(music), out.end(), std::int16_t(0));
+    if (playing_.effect) {
+        const std::span<const std::int16_t> rest = std::span(*playing_.effect).subspan(playing_.effectAt);
+        mixInto(out, rest);
+        playing_.effectAt += std::min(out.size(), rest.size());
+    }
+}
+
+template <class Change>
+void SdlMultimedia::underDeviceLock(Change change)
+{
+    sdl()->SDL_LockAudioDevice(device_);
+    change(playing_);
+    sdl()->SDL_UnlockAudioDevice(device_);
+}
+
+bool SdlMultimedia::musicOn()
+{
+    bool on = false;
+    underDeviceLock([&](Playing& playing) { on = playing.musicOn; });
+    return on;
 }
 
 bool SdlMultimedia::waitUntilReady()
@@ -155,7 +166,7 @@ bool SdlMultimedia::waitUntilReady()
 bool SdlMultimedia::musicPlaying()
 {
     std::lock_guard lock(mutex_);
-    return state_ == State::Open && sdl()->Mix_PlayingMusic() != 0;
+    return state_ == State::Open && musicOn();
 }
 
 bool SdlMultimedia::PlaySound(const char* sound, const void*, std::uint32_t flags)
@@ -168,8 +179,10 @@ bool SdlMultimedia::PlaySound(const char* sound, const void*, std::uint32_t flag
     std::unique_lock lock(mutex_);
     if (!sound) {
         pendingEffect_.reset();
-        if (state_ == State::Open)
-            sdl()->Mix_HaltChannel(kEffectChannel);
+        if (state_ == State::Open) {
+            std::shared_ptr<const Pcm> stopped;
+            underDeviceLock([&](Playing& playing) { stopped.swap(playing.effect); });
+        }
         return true;
     }
     if (state_ == State::Unavailable)
@@ -182,11 +195,12 @@ bool SdlMultimedia::PlaySound(const char* sound, const void*, std::uint32_t flag
         pendingEffect_ = name;
         return true;
     }
-    Mix_Chunk* chunk = startEffect(name);
-    if (!chunk)
+    const std::shared_ptr<const Pcm> pcm = startEffect(name);
+    if (!pcm)
         return false;
-    if (!(flags & kAsync) && bytesPerSecond_ > 0) {
-        const auto length = std::chrono::microseconds(std::int64_t(chunk->alen) * 1'000'000 / bytesPerSecond_);
+    if (!(flags & kAsync)) {
+        const auto length = std::chrono::microseconds(std::int64_t(pcm->size()) * 1'000'000
+                                                      / (kOutputChannels * kOutputFrequency));
         lock.unlock();
         std::this_thread::sleep_for(length);
     }
@@ -227,78 +241,89 @@ std::uint32_t SdlMultimedia::SendString(const char* command, char* returnString,
     return result;
 }
 
-Mix_Chunk* SdlMultimedia::startEffect(const std::string& name)
+std::shared_ptr<const Pcm> SdlMultimedia::startEffect(const std::string& name)
 {
-    Mix_Chunk* chunk = loadEffect(name);
     // The new request replaces the effect still playing, even when it
-    // cannot itself be played.
-    sdl()->Mix_HaltChannel(kEffectChannel);
-    if (!chunk || sdl()->Mix_PlayChannel(kEffectChannel, chunk, 0) < 0)
-        return nullptr;
-    return chunk;
+    // cannot itself be played. The one replaced is freed here, not by the
+    // callback.
+    std::shared_ptr<const Pcm> pcm = loadEffect(name);
+    std::shared_ptr<const Pcm> replaced = pcm;
+    underDeviceLock([&](Playing& playing) {
+        playing.effect.swap(replaced);
+        playing.effectAt = 0;
+    });
+    return pcm;
 }
 
-Mix_Chunk* SdlMultimedia::loadEffect(const std::string& name)
+std::shared_ptr<const Pcm> SdlMultimedia::loadEffect(const std::string& name)
 {
     const std::filesystem::path path = platformPath(name);
     const std::optional<FileStamp> stamp = stampOf(path);
     const auto cached = effects_.find(name);
     if (stamp && cached != effects_.end() && cached->second.stamp == *stamp)
-        return cached->second.chunk.get();
-    if (cached != effects_.end()) {
-        sdl()->Mix_HaltChannel(kEffectChannel);
+        return cached->second.pcm;
+    if (cached != effects_.end())
         effects_.erase(cached);
-    }
     if (!stamp)
         return nullptr;
 
-    std::optional<AudioFile> file = readAudioFile(path, kMaxFileSize);
+    const std::optional<AudioFile> file = readAudioFile(path, kMaxFileSize);
     if (!file || file->format != AudioFormat::Wav)
         return nullptr;
-    SDL_RWops* source = sdl()->SDL_RWFromConstMem(file->bytes.data(), int(file->bytes.size()));
-    if (!source)
+    std::shared_ptr<const Pcm> pcm = decodeWav(file->bytes);
+    if (!pcm)
         return nullptr;
-    std::unique_ptr<Mix_Chunk, ChunkDeleter> chunk(sdl()->Mix_LoadWAV_RW(source, 1));
-    if (!chunk)
-        return nullptr;
-    if (effects_.size() >= kMaxCachedEffects) {
-        sdl()->Mix_HaltChannel(kEffectChannel);
+    if (effects_.size() >= kMaxCachedEffects)
         effects_.clear();
-    }
-    Mix_Chunk* loaded = chunk.get();
-    effects_.emplace(name, LoadedEffect{file->stamp, std::move(chunk)});
-    return loaded;
+    effects_.emplace(name, LoadedEffect{file->stamp, pcm});
+    return pcm;
 }
 
 std::uint32_t SdlMultimedia::startMusic(const std::string& name)
 {
     // Re-sent while playing: the music goes on undisturbed, and the file is
     // not even looked at.
-    if (music_ && music_->name == name && sdl()->Mix_PlayingMusic())
+    if (music_ && music_->name == name && musicOn())
         return 0;
 
     const std::filesystem::path path = platformPath(name);
     const std::optional<FileStamp> stamp = stampOf(path);
     if (!stamp)
         return kErrorFileNotFound;
+    std::unique_ptr<LoadedMusic> loaded;
     if (!music_ || music_->name != name || music_->stamp != *stamp) {
         std::optional<AudioFile> file = readAudioFile(path, kMaxFileSize);
         if (!file)
             return kErrorInvalidFile;
-        auto loaded = std::make_unique<LoadedMusic>();
+        loaded = std::make_unique<LoadedMusic>();
         loaded->name = name;
         loaded->stamp = file->stamp;
-        loaded->bytes = std::move(file->bytes);
-        SDL_RWops* source = sdl()->SDL_RWFromConstMem(loaded->bytes.data(), int(loaded->bytes.size()));
-        if (!source)
+        switch (file->format) {
+        case AudioFormat::Wav:
+            loaded->pcm = decodeWav(file->bytes);
+            break;
+        case AudioFormat::Mp3:
+            loaded->mp3 = std::make_shared<const std::vector<std::uint8_t>>(std::move(file->bytes));
+            break;
+        default:
+            // Ogg and FLAC are recognised but not decoded.
+            break;
+        }
+        if (!loaded->pcm && !loaded->mp3)
             return kErrorInvalidFile;
-        loaded->music.reset(sdl()->Mix_LoadMUSType_RW(source, musicType(file->format), 1));
-        if (!loaded->music)
-            return kErrorInvalidFile;
-        sdl()->Mix_HaltMusic();
-        music_ = std::move(loaded);
     }
-    return sdl()->Mix_PlayMusic(music_->music.get(), 0) == 0 ? 0 : kErrorInvalidFile;
+    const LoadedMusic& music = loaded ? *loaded : *music_;
+    // Made here, so that the callback only ever swaps pointers.
+    std::unique_ptr<MusicStream> stream = music.pcm ? playPcm(music.pcm) : streamMp3(music.mp3);
+    if (!stream)
+        return kErrorInvalidFile;
+    if (loaded)
+        music_ = std::move(loaded);
+    underDeviceLock([&](Playing& playing) {
+        playing.music.swap(stream);
+        playing.musicOn = true;
+    });
+    return 0;
 }
 
 } // namespace pelmora

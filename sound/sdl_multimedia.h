@@ -1,6 +1,7 @@
 #pragma once
 
 #include "audio_file.h"
+#include "audio_streams.h"
 #include "system_multimedia.h"
 
 #include <condition_variable>
@@ -8,19 +9,19 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <span>
 #include <string>
 #include <thread>
-
-struct Mix_Chunk;
-struct _Mix_Music;
+#include <vector>
 
 namespace pelmora {
 
-// Multimedia over SDL2_mixer. The audio device is opened on a thread of its
-// own, so that a slow sound server never holds up the window; what is asked
-// for meanwhile is carried out as soon as the device is open. Without any
-// audio device everything stays silent. Calls come from one thread at a
-// time; only one instance can own the mixer at once (later ones are silent).
+// Multimedia over SDL's audio device, with WAV effects and MP3 or WAV music
+// mixed here. The device is opened on a thread of its own, so that a slow
+// sound server never holds up the window; what is asked for meanwhile is
+// carried out as soon as the device is open. Without any audio device
+// everything stays silent. Calls come from one thread at a time; only one
+// instance can own the audio output at once (later ones are silent).
 class SdlMultimedia final : public SystemMultimedia {
 public:
     enum class Opening { Now, OnRequest };
@@ -53,41 +54,51 @@ public:
 private:
     enum class State { Opening, Open, Unavailable };
 
-    struct ChunkDeleter {
-        void operator()(Mix_Chunk* chunk) const;
-    };
-    struct MusicDeleter {
-        void operator()(_Mix_Music* music) const;
-    };
     struct LoadedEffect {
         FileStamp stamp;
-        std::unique_ptr<Mix_Chunk, ChunkDeleter> chunk;
+        std::shared_ptr<const Pcm> pcm;
     };
     struct LoadedMusic {
         std::string name;
         FileStamp stamp;
-        // The decoder streams from these bytes: they must outlive it.
-        std::vector<std::uint8_t> bytes;
-        std::unique_ptr<_Mix_Music, MusicDeleter> music;
+        // One of the two: a WAV file converted whole, or an MP3 file to be
+        // decoded as it plays.
+        std::shared_ptr<const Pcm> pcm;
+        std::shared_ptr<const std::vector<std::uint8_t>> mp3;
+    };
+    // What the audio callback plays. Changed only under the device's lock,
+    // and never freed by the callback.
+    struct Playing {
+        std::shared_ptr<const Pcm> effect;
+        std::size_t effectAt = 0;
+        std::unique_ptr<MusicStream> music;
+        bool musicOn = false;
     };
 
     void openDevice();
     void closeDevice();
+    // Fills one buffer of the device; called by SDL with the device locked.
+    void fill(std::span<std::int16_t> out);
+    // Runs change on what the callback plays, under the device's lock.
+    template <class Change>
+    void underDeviceLock(Change change);
     // The device is open and mutex_ is held by the caller.
-    Mix_Chunk* startEffect(const std::string& name);
+    std::shared_ptr<const Pcm> startEffect(const std::string& name);
     std::uint32_t startMusic(const std::string& name);
-    Mix_Chunk* loadEffect(const std::string& name);
+    std::shared_ptr<const Pcm> loadEffect(const std::string& name);
+    bool musicOn();
 
     std::mutex mutex_;
     std::condition_variable settled_;
     State state_ = State::Opening;
-    bool ownsMixer_ = false;
+    bool ownsOutput_ = false;
     bool sdlStarted_ = false;
-    int bytesPerSecond_ = 0;
+    std::uint32_t device_ = 0;
     std::optional<std::string> pendingEffect_;
     std::optional<std::string> pendingMusic_;
     std::map<std::string, LoadedEffect> effects_;
     std::unique_ptr<LoadedMusic> music_;
+    Playing playing_;
     std::thread opener_;
 };
 

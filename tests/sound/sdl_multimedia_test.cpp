@@ -63,6 +63,14 @@ bool contains(const std::vector<int>& peaks, int level)
     return std::any_of(peaks.begin(), peaks.end(), [&](int peak) { return near(peak, level); });
 }
 
+long residentBytes()
+{
+    std::ifstream statm("/proc/self/statm");
+    long pages = 0;
+    statm >> pages >> pages;
+    return pages * 4096L;
+}
+
 std::size_t firstNear(const std::vector<int>& peaks, int level)
 {
     return std::size_t(std::find_if(peaks.begin(), peaks.end(), [&](int p) { return near(p, level); })
@@ -200,12 +208,17 @@ TEST_F(DiskAudio, BadFilesAndCommandsGiveSilence)
     const std::filesystem::path textual = makeDirectory(temp() / "text");
     const std::filesystem::path folders = makeDirectory(temp() / "folders");
     const std::filesystem::path truncated = makeDirectory(temp() / "truncated");
+    const std::filesystem::path damaged = makeDirectory(temp() / "damaged");
     for (const char* name : {"pinpon.wav", "bgm.mp3"}) {
         writeFile(empty / name, "");
         writeFile(textual / name, "This is not a sound.\n");
         makeDirectory(folders / name);
         writeFile(truncated / name, good.substr(0, good.size() / 2));
     }
+    // A format tag SDL does not know, and one MP3 frame header without the
+    // frames that should follow it.
+    writeFile(damaged / "pinpon.wav", good.substr(0, 20) + "\x34\x12" + good.substr(22));
+    writeFile(damaged / "bgm.mp3", "\xFF\xFB\x90\x64" + std::string(4000, '\0'));
     ASSERT_TRUE(multimedia().waitUntilReady());
 
     const struct {
@@ -214,7 +227,7 @@ TEST_F(DiskAudio, BadFilesAndCommandsGiveSilence)
     } cases[] = {
         {missing, Multimedia::kErrorFileNotFound},  {empty, Multimedia::kErrorInvalidFile},
         {textual, Multimedia::kErrorInvalidFile},   {folders, Multimedia::kErrorFileNotFound},
-        {truncated, Multimedia::kErrorInvalidFile},
+        {truncated, Multimedia::kErrorInvalidFile}, {damaged, Multimedia::kErrorInvalidFile},
     };
     for (const auto& bad : cases) {
         SCOPED_TRACE(bad.dir.filename().string());
@@ -267,23 +280,56 @@ TEST_F(DiskAudio, ResendingAndSwitchingMusicDoesNotGrowMemory)
     std::filesystem::copy_file(std::filesystem::path(PELMORA_RUNTIME_DIR) / "bgm.mp3", b / "bgm.mp3");
     ASSERT_TRUE(multimedia().waitUntilReady());
 
-    const auto resident = [] {
-        std::ifstream statm("/proc/self/statm");
-        long pages = 0;
-        statm >> pages >> pages;
-        return pages * 4096L;
-    };
     const std::string commandA = Sound::musicCommand(text(a));
     const std::string commandB = Sound::musicCommand(text(b));
     // Warm up the allocator before measuring.
     for (int i = 0; i < 20; ++i)
         multimedia().SendString((i % 2 ? commandA : commandB).c_str(), nullptr, 0, nullptr);
-    const long before = resident();
+    const long before = residentBytes();
     for (int i = 0; i < 2000; ++i)
         ASSERT_EQ(multimedia().SendString(commandA.c_str(), nullptr, 0, nullptr), 0u);
     for (int i = 0; i < 300; ++i)
         ASSERT_EQ(multimedia().SendString((i % 2 ? commandA : commandB).c_str(), nullptr, 0, nullptr), 0u);
-    EXPECT_LT(resident() - before, 16L << 20);
+    EXPECT_LT(residentBytes() - before, 16L << 20);
+}
+
+TEST_F(DiskAudio, TaggedMp3MusicIsDecodedWhileItPlays)
+{
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "AddressSanitizer holds freed memory back on purpose";
+#endif
+    const std::filesystem::path dir = makeDirectory(temp() / "app");
+    std::ifstream real(std::filesystem::path(PELMORA_RUNTIME_DIR) / "bgm.mp3", std::ios::binary);
+    // An ID3v2.3 tag of 1017 bytes: a title frame, then padding.
+    const std::string tag = std::string("ID3\x03\0\0\0\0\x07\x79TIT2\0\0\0\x07\0\0\0Jingle", 27)
+        + std::string(1000, '\0');
+    writeFile(dir / "bgm.mp3", tag + std::string(std::istreambuf_iterator<char>(real), {}));
+    ASSERT_TRUE(multimedia().waitUntilReady());
+
+    const long before = residentBytes();
+    ASSERT_EQ(multimedia().SendString(Sound::musicCommand(text(dir)).c_str(), nullptr, 0, nullptr), 0u);
+    std::this_thread::sleep_for(1s);
+    EXPECT_TRUE(multimedia().musicPlaying());
+    // The whole tune decoded at once would take some 9.7 MB.
+    const long grown = residentBytes() - before;
+    EXPECT_LT(grown, 3L << 20) << grown << " bytes more";
+}
+
+TEST_F(DiskAudio, LoudEffectsOverMusicClipInsteadOfWrappingAround)
+{
+    const std::filesystem::path dir = makeDirectory(temp() / "app");
+    writeWav(dir / "bgm.mp3", square(20000, 0.5));
+    writeWav(dir / "pinpon.wav", square(20000, 0.2));
+    const Sound sound(multimedia(), text(dir));
+    ASSERT_TRUE(multimedia().waitUntilReady());
+
+    sound.SendMusicCommand();
+    sound.PlayEffect(Effect::Correct);
+    std::this_thread::sleep_for(600ms);
+
+    const std::vector<int> peaks = heard();
+    EXPECT_TRUE(contains(peaks, 32767)) << "the sum of 20000 and 20000 was not clipped";
+    EXPECT_TRUE(contains(peaks, 20000)) << "the music was not heard alone";
 }
 
 TEST(NoAudioDevice, EverythingIsSilentAndNothingElseChanges)
