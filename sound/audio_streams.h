@@ -18,7 +18,7 @@ constexpr int kOutputChannels = 2;
 using Pcm = std::vector<std::int16_t>;
 
 // The sound of a whole WAV file in the output format; nothing where SDL
-// cannot read it or it would last longer than an hour.
+// cannot read it or it would last longer than ten minutes.
 std::shared_ptr<const Pcm> decodeWav(std::span<const std::uint8_t> bytes);
 
 // Music as the audio callback takes it, one buffer at a time.
