@@ -70,6 +70,7 @@ public:
 private:
     bool run(const QString& tool, const QStringList& arguments, QByteArray* output = nullptr) const;
     qint64 waitForEnd();
+    void waitForFirstFrame() const;
 
     QTemporaryDir dir_;
     Xvfb xvfb_;
