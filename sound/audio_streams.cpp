@@ -178,18 +178,18 @@ std::shared_ptr<const Pcm> decodeWav(std::span<const std::uint8_t> bytes)
     SDL_RWops* source = sdl().SDL_RWFromConstMem(bytes.data(), int(bytes.size()));
     if (!source)
         return nullptr;
-    SDL_AudioSpec spec{};
+    SDL_AudioSpec wav{};
     Uint8* samples = nullptr;
     Uint32 length = 0;
-    if (!sdl().SDL_LoadWAV_RW(source, 1, &spec, &samples, &length))
+    if (!sdl().SDL_LoadWAV_RW(source, 1, &wav, &samples, &length))
         return nullptr;
     const std::unique_ptr<Uint8, decltype(sdl().SDL_FreeWAV)> owned(samples, sdl().SDL_FreeWAV);
 
-    const std::uint64_t frameSize = std::uint64_t(SDL_AUDIO_BITSIZE(spec.format) / 8) * spec.channels;
-    if (frameSize == 0 || spec.freq <= 0 || length > std::uint32_t(std::numeric_limits<int>::max())
-        || length / frameSize > kMaxPcmSeconds * std::uint64_t(spec.freq))
+    const std::uint64_t frameSize = std::uint64_t(SDL_AUDIO_BITSIZE(wav.format) / 8) * wav.channels;
+    if (frameSize == 0 || wav.freq <= 0 || length > std::uint32_t(std::numeric_limits<int>::max())
+        || length / frameSize > kMaxPcmSeconds * std::uint64_t(wav.freq))
         return nullptr;
-    const AudioStream stream = toOutput(spec.format, spec.channels, spec.freq);
+    const AudioStream stream = toOutput(wav.format, wav.channels, wav.freq);
     if (!stream || sdl().SDL_AudioStreamPut(stream.get(), samples, int(length)) != 0
         || sdl().SDL_AudioStreamFlush(stream.get()) != 0)
         return nullptr;
