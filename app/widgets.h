@@ -15,7 +15,6 @@ class PictureView : public QWidget {
 public:
     explicit PictureView(QWidget* parent);
     void setPicture(PictureRef picture);
-    const PictureRef& picture() const { return picture_; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;

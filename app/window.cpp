@@ -34,7 +34,9 @@ QString qtText(const std::string& text)
 
 Window::Window(Form1& form, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint
-                          | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
+                          | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint
+                          | (Form1::kMinButton ? Qt::WindowMinimizeButtonHint : Qt::Widget)
+                          | (Form1::kMaxButton ? Qt::WindowMaximizeButtonHint : Qt::Widget)),
       form_(form)
 {
     setWindowTitle(QString::fromLatin1(Form1::kCaption));
@@ -46,12 +48,9 @@ Window::Window(Form1& form, QWidget* parent)
     // gets the click where they overlap.
     const auto order = form_.stackingOrder();
     for (auto it = order.rbegin(); it != order.rend(); ++it) {
-        QWidget* widget = createWidget(**it);
-        widgets_[*it] = widget;
+        QWidget* widget = std::visit([this](auto* model) { return bind(*model); }, *it);
+        widgets_[&visual(*it)] = widget;
         widget->raise();
-        VisualControl* control = *it;
-        control->setListener([this, control] { mirror(*control); });
-        mirror(*control);
     }
 
     if (trace::enabled()) {
@@ -63,104 +62,99 @@ Window::Window(Form1& form, QWidget* parent)
     for (std::size_t i = 1; i < tabs.size(); ++i)
         setTabOrder(widgets_.at(tabs[i - 1]), widgets_.at(tabs[i]));
 
-    static const char* const kHandlers[] = {"Timer1_Timer", "Timer2_Timer", "Timer3_Timer"};
-    int n = 0;
-    for (Timer* timer : form_.timers()) {
-        auto* qtimer = new QTimer(this);
-        qtimer->setTimerType(Qt::PreciseTimer);
-        const char* handler = kHandlers[n++];
-        connect(qtimer, &QTimer::timeout, this, [this, timer, handler] {
-            traceTick(*timer, handler);
-            run(handler, [timer] { timer->tick(); });
-        });
-        timers_[timer] = qtimer;
-        timer->setListener([this, timer] { mirror(*timer); });
-        mirror(*timer);
-    }
+    bind(form_.Timer1, "Timer1_Timer");
+    bind(form_.Timer2, "Timer2_Timer");
+    bind(form_.Timer3, "Timer3_Timer");
 
     if (QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
 }
 
-QWidget* Window::createWidget(VisualControl& control)
+// Shows the model's state in the view now and after each change: its
+// contents through `update`, then its place, enabling and visibility.
+template <typename Model, typename View, typename Update>
+View* Window::follow(Model& model, View* view, Update update)
 {
-    switch (control.kind()) {
-    case Control::Kind::CommandButton: {
-        auto& model = static_cast<CommandButton&>(control);
-        auto* button = new QPushButton(qtText(model.caption()), this);
-        button->setFocusPolicy(Qt::TabFocus);
-        const auto index = static_cast<std::int16_t>(model.index());
-        connect(button, &QPushButton::clicked, this, [this, index] {
-            trace::event("click", std::to_string(index));
-            run("Answer_Click", [this, index] { form_.clickAnswer(index); });
-        });
-        return button;
-    }
-    case Control::Kind::TextBox: {
-        auto& model = static_cast<TextBox&>(control);
-        auto* box = new QuestionBox(this);
-        QPalette palette = box->palette();
-        for (auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
-            palette.setColor(group, QPalette::Text, qtColor(model.foreColor));
-            palette.setColor(group, QPalette::Base, qtColor(model.backColor));
-            palette.setColor(group, QPalette::Window, qtColor(model.backColor));
-        }
-        box->setPalette(palette);
-        box->setAutoFillBackground(true);
-        if (model.font)
-            box->setFont(qtFont(*model.font));
-        return box;
-    }
-    case Control::Kind::Label: {
-        auto& model = static_cast<Label&>(control);
-        auto* label = new QLabel(this);
-        QPalette palette = label->palette();
-        for (auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
-            palette.setColor(group, QPalette::WindowText, qtColor(model.foreColor));
-            palette.setColor(group, QPalette::Window, qtColor(model.backColor));
-        }
-        label->setPalette(palette);
-        label->setAutoFillBackground(model.opaque);
-        label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-        label->setWordWrap(false);
-        label->setTextFormat(Qt::PlainText);
-        if (model.font)
-            label->setFont(qtFont(*model.font));
-        return label;
-    }
-    case Control::Kind::PictureBox:
-    case Control::Kind::Timer:
-        break;
-    }
-    return new PictureView(this);
+    auto mirror = [&model, view, update] {
+        update(model, *view);
+        view->setGeometry(model.left(), model.top(), model.width(), model.height());
+        view->setEnabled(model.enabled());
+        view->setVisible(model.visible());
+    };
+    model.setListener(mirror);
+    mirror();
+    return view;
 }
 
-void Window::mirror(VisualControl& control)
+QWidget* Window::bind(CommandButton& model)
 {
-    QWidget* widget = widgets_.at(&control);
-    switch (control.kind()) {
-    case Control::Kind::CommandButton:
-        static_cast<QPushButton*>(widget)->setText(qtText(static_cast<CommandButton&>(control).caption()));
-        break;
-    case Control::Kind::TextBox: {
-        auto* box = static_cast<QuestionBox*>(widget);
-        const QString text = qtText(static_cast<TextBox&>(control).text());
-        if (box->toPlainText() != text)
-            box->setPlainText(text);
-        break;
+    auto* button = new QPushButton(this);
+    button->setFocusPolicy(Qt::TabFocus);
+    const auto index = static_cast<std::int16_t>(model.index());
+    connect(button, &QPushButton::clicked, this, [this, index] {
+        trace::event("click", std::to_string(index));
+        run("Answer_Click", [this, index] { form_.clickAnswer(index); });
+    });
+    return follow(model, button, [](const CommandButton& m, QPushButton& view) {
+        view.setText(qtText(m.caption()));
+    });
+}
+
+QWidget* Window::bind(TextBox& model)
+{
+    auto* box = new QuestionBox(this);
+    QPalette palette = box->palette();
+    for (auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
+        palette.setColor(group, QPalette::Text, qtColor(model.foreColor));
+        palette.setColor(group, QPalette::Base, qtColor(model.backColor));
+        palette.setColor(group, QPalette::Window, qtColor(model.backColor));
     }
-    case Control::Kind::Label:
-        static_cast<QLabel*>(widget)->setText(qtText(static_cast<Label&>(control).caption()));
-        break;
-    case Control::Kind::PictureBox:
-        static_cast<PictureView*>(widget)->setPicture(static_cast<PictureBox&>(control).picture());
-        break;
-    case Control::Kind::Timer:
-        break;
+    box->setPalette(palette);
+    box->setAutoFillBackground(true);
+    if (model.font)
+        box->setFont(qtFont(*model.font));
+    return follow(model, box, [](const TextBox& m, QuestionBox& view) {
+        const QString text = qtText(m.text());
+        if (view.toPlainText() != text)
+            view.setPlainText(text);
+    });
+}
+
+QWidget* Window::bind(Label& model)
+{
+    auto* label = new QLabel(this);
+    QPalette palette = label->palette();
+    for (auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
+        palette.setColor(group, QPalette::WindowText, qtColor(model.foreColor));
+        palette.setColor(group, QPalette::Window, qtColor(model.backColor));
     }
-    widget->setGeometry(control.left(), control.top(), control.width(), control.height());
-    widget->setEnabled(control.enabled());
-    widget->setVisible(control.visible());
+    label->setPalette(palette);
+    label->setAutoFillBackground(model.opaque);
+    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    label->setWordWrap(false);
+    label->setTextFormat(Qt::PlainText);
+    if (model.font)
+        label->setFont(qtFont(*model.font));
+    return follow(model, label, [](const Label& m, QLabel& view) { view.setText(qtText(m.caption())); });
+}
+
+QWidget* Window::bind(PictureBox& model)
+{
+    return follow(model, new PictureView(this),
+                  [](const PictureBox& m, PictureView& view) { view.setPicture(m.picture()); });
+}
+
+void Window::bind(Timer& model, const char* handler)
+{
+    auto* qtimer = new QTimer(this);
+    qtimer->setTimerType(Qt::PreciseTimer);
+    connect(qtimer, &QTimer::timeout, this, [this, &model, handler] {
+        traceTick(model, handler);
+        run(handler, [&model] { model.tick(); });
+    });
+    timers_[&model] = qtimer;
+    model.setListener([this, &model] { mirror(model); });
+    mirror(model);
 }
 
 void Window::mirror(Timer& timer)
@@ -227,7 +221,7 @@ void Window::traceTick(const Timer& timer, const char* handler)
 
 void Window::paintEvent(QPaintEvent*)
 {
-    QPainter(this).fillRect(rect(), QColor(255, 255, 255));
+    QPainter(this).fillRect(rect(), qtColor(Form1::kBackColor));
     if (!firstFramePainted_) {
         firstFramePainted_ = true;
         // Runs once the frame being painted has gone to the screen.

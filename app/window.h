@@ -44,8 +44,14 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    QWidget* createWidget(VisualControl& control);
-    void mirror(VisualControl& control);
+    // One widget per kind of control, each mirroring its own model.
+    QWidget* bind(CommandButton& model);
+    QWidget* bind(TextBox& model);
+    QWidget* bind(Label& model);
+    QWidget* bind(PictureBox& model);
+    void bind(Timer& model, const char* handler);
+    template <typename Model, typename View, typename Update>
+    View* follow(Model& model, View* view, Update update);
     void mirror(Timer& timer);
     void run(const char* handler, const std::function<void()>& body);
     static void reportAndQuit(const std::string& handler, const std::exception& error);

@@ -11,22 +11,17 @@ namespace pelmora {
 // as unhandled.
 class RuntimeError : public std::runtime_error {
 public:
-    RuntimeError(int number, const std::string& description)
-        : std::runtime_error(description), number_(number) {}
-    int number() const { return number_; }
-
-private:
-    int number_;
+    using std::runtime_error::runtime_error;
 };
 
 class OverflowError : public RuntimeError {
 public:
-    OverflowError() : RuntimeError(6, "Overflow") {}
+    OverflowError() : RuntimeError("Overflow") {}
 };
 
 class RangeError : public RuntimeError {
 public:
-    RangeError() : RuntimeError(9, "Subscript out of range") {}
+    RangeError() : RuntimeError("Subscript out of range") {}
 };
 
 // 16-bit signed arithmetic that raises OverflowError instead of wrapping.

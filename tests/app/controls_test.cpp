@@ -1,4 +1,5 @@
 #include "form1.h"
+#include "form_probe.h"
 #include "virtual_clock.h"
 
 #include <gtest/gtest.h>
@@ -148,7 +149,7 @@ TEST(Form1Definition, PlacesEveryControlAsDesigned)
     for (int i = 0; i < 8; ++i)
         expected.push_back({"TREE", treeLeft[i], treeTop[i], 86, 140, true, true});
 
-    const auto controls = form.visualControls();
+    const auto controls = visualControls(form);
     ASSERT_EQ(controls.size(), expected.size());
     std::map<std::string, int> seen;
     for (const Expected& e : expected) {
@@ -195,7 +196,7 @@ TEST(Form1Definition, StacksAndTabsAsDesigned)
 {
     Form1 form;
     std::vector<std::string> front;
-    for (VisualControl* c : form.stackingOrder())
+    for (VisualControl* c : visualControls(form))
         front.push_back(c->displayName());
     EXPECT_EQ(front[0], "Answer(1)");
     EXPECT_EQ(front[1], "Answer(0)");
@@ -225,13 +226,13 @@ TEST(Form1Definition, StacksAndTabsAsDesigned)
 TEST(Form1Definition, GivesTheSharedButtonColumnsToTheButtonInFront)
 {
     Form1 form;
-    EXPECT_EQ(form.controlAt(232, 540), &form.Answer[3]);
-    EXPECT_EQ(form.controlAt(152, 540), &form.Answer[1]);
-    EXPECT_EQ(form.controlAt(192, 540), &form.Answer[1]);
-    EXPECT_EQ(form.controlAt(472, 540), &form.Answer[9]);
-    EXPECT_EQ(form.controlAt(112, 540), &form.Answer[0]);
-    EXPECT_EQ(form.controlAt(512, 540), &form.Answer[9]);
-    EXPECT_EQ(form.controlAt(513, 540), nullptr);
+    EXPECT_EQ(controlAt(form, 232, 540), &form.Answer[3]);
+    EXPECT_EQ(controlAt(form, 152, 540), &form.Answer[1]);
+    EXPECT_EQ(controlAt(form, 192, 540), &form.Answer[1]);
+    EXPECT_EQ(controlAt(form, 472, 540), &form.Answer[9]);
+    EXPECT_EQ(controlAt(form, 112, 540), &form.Answer[0]);
+    EXPECT_EQ(controlAt(form, 512, 540), &form.Answer[9]);
+    EXPECT_EQ(controlAt(form, 513, 540), nullptr);
 }
 
 TEST(Form1Definition, DeliversTheIndexOfTheClickedButton)

@@ -1,4 +1,5 @@
 #include "fonts.h"
+#include "form_probe.h"
 #include "quiz_fixture.h"
 #include "window.h"
 
@@ -69,7 +70,7 @@ TEST_F(WindowTest, IsOneFixedWhiteWindowNamedPelmora)
 TEST_F(WindowTest, MirrorsEveryControlsGeometryAndState)
 {
     window.load();
-    for (VisualControl* control : form.visualControls()) {
+    for (VisualControl* control : visualControls(form)) {
         QWidget* w = window.widgetFor(*control);
         EXPECT_EQ(w->geometry(), QRect(control->left(), control->top(), control->width(), control->height()))
             << control->displayName();

@@ -1,3 +1,4 @@
+#include "form_probe.h"
 #include "quiz_fixture.h"
 #include "scenes.h"
 
@@ -182,16 +183,16 @@ TEST(Staging, PutsTheHigherSlotInFrontWhereCharactersOverlap)
     StageScene(form, 4);
     // Slots 0 and 1 of the five Santas overlap by 50 x 42 pixels.
     const int x = 175, y = 230;
-    ASSERT_TRUE(form.Image1[0].contains(x, y));
-    ASSERT_TRUE(form.Image1[1].contains(x, y));
-    EXPECT_EQ(form.controlAt(x, y), &form.Image1[1]);
+    ASSERT_TRUE(contains(form.Image1[0], x, y));
+    ASSERT_TRUE(contains(form.Image1[1], x, y));
+    EXPECT_EQ(controlAt(form, x, y), &form.Image1[1]);
 
     ClearScene(form);
     StageScene(form, 14);
     for (auto& slot : form.Image1)
         slot.setVisible(true);
     // The reindeer of slots 4 and 5 overlap by 100 x 6 pixels.
-    EXPECT_EQ(form.controlAt(150, 243), &form.Image1[5]);
+    EXPECT_EQ(controlAt(form, 150, 243), &form.Image1[5]);
 }
 
 } // namespace

@@ -9,8 +9,12 @@ PictureRef makePicture(Art art)
     return std::make_shared<const Picture>(Picture{art, artSize(art)});
 }
 
-Control::Control(Kind kind, std::string name, int index)
-    : kind_(kind), name_(std::move(name)), index_(index)
+VisualControl& visual(VisualRef control)
+{
+    return *std::visit([](auto* c) -> VisualControl* { return c; }, control);
+}
+
+Control::Control(std::string name, int index) : name_(std::move(name)), index_(index)
 {
 }
 
@@ -27,38 +31,28 @@ void Control::changed() const
 
 void VisualControl::setLeft(int left)
 {
-    if (left_ != left) {
-        left_ = left;
-        changed();
-    }
+    assign(left_, left);
 }
 
 void VisualControl::setTop(int top)
 {
-    if (top_ != top) {
-        top_ = top;
-        changed();
-    }
+    assign(top_, top);
 }
 
 void VisualControl::setVisible(bool visible)
 {
-    if (visible_ != visible) {
-        visible_ = visible;
-        changed();
-    }
+    assign(visible_, visible);
 }
 
 void VisualControl::setEnabled(bool enabled)
 {
-    if (enabled_ != enabled) {
-        enabled_ = enabled;
-        changed();
-    }
+    assign(enabled_, enabled);
 }
 
 void VisualControl::setGeometry(int left, int top, int width, int height)
 {
+    if (left_ == left && top_ == top && width_ == width && height_ == height)
+        return;
     left_ = left;
     top_ = top;
     width_ = width;
@@ -68,64 +62,37 @@ void VisualControl::setGeometry(int left, int top, int width, int height)
 
 void VisualControl::resize(int width, int height)
 {
-    if (width_ != width || height_ != height) {
-        width_ = width;
-        height_ = height;
-        changed();
-    }
+    setGeometry(left_, top_, width, height);
 }
 
+// One notice for the new picture and, with it, the new size.
 void PictureBox::setPicture(PictureRef picture)
 {
     if (picture_ == picture)
         return;
     picture_ = std::move(picture);
-    if (picture_)
+    if (picture_ && (width() != picture_->size.width || height() != picture_->size.height))
         resize(picture_->size.width, picture_->size.height);
-    changed();
-}
-
-void CommandButton::setCaption(std::string caption)
-{
-    caption_ = std::move(caption);
-    changed();
-}
-
-void TextBox::setText(std::string text)
-{
-    if (text_ != text) {
-        text_ = std::move(text);
+    else
         changed();
-    }
-}
-
-void Label::setCaption(std::string caption)
-{
-    if (caption_ != caption) {
-        caption_ = std::move(caption);
-        changed();
-    }
 }
 
 void Timer::setEnabled(bool enabled)
 {
+    // Enabled = True on a running timer keeps its countdown going.
     if (enabled_ == enabled)
         return;
     enabled_ = enabled;
-    restart();
+    changed();
 }
 
 void Timer::setInterval(int milliseconds)
 {
     if (milliseconds < 0)
         throw std::invalid_argument(displayName() + ": a timer's interval cannot be negative");
+    // Even the same interval starts the countdown again: the listener
+    // (the clock) restarts on every notice.
     interval_ = milliseconds;
-    restart();
-}
-
-void Timer::restart()
-{
-    ++generation_;
     changed();
 }
 

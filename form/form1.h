@@ -32,9 +32,8 @@ public:
     static constexpr Color kBackColor = kWhite;
     static constexpr bool kMinButton = false;
     static constexpr bool kMaxButton = false;
-    static constexpr Art kIcon = Art::Bell;
     // Used by every control without a font of its own: the answer buttons.
-    const Font font{"MS Sans Serif", 8.25, 700, Charset::Western};
+    const Font font{"MS Sans Serif", 8.25, 700};
 
     TextBox Mondai{"Mondai"};
     std::array<CommandButton, 10> Answer;
@@ -57,16 +56,12 @@ public:
     void load();
     void clickAnswer(std::int16_t index);
 
-    // Front to back. Buttons and the text box are always in front of the
-    // label and the pictures.
-    std::vector<VisualControl*> stackingOrder();
+    // Every drawn control, front to back. Buttons and the text box are always
+    // in front of the label and the pictures.
+    std::vector<VisualRef> stackingOrder();
     // Controls that take part in tab order, by their tab index.
     std::vector<VisualControl*> tabOrder();
-    // The controls that are drawn, in no particular order.
-    std::vector<VisualControl*> visualControls();
     std::array<Timer*, 3> timers() { return {&Timer1, &Timer2, &Timer3}; }
-    // The front-most visible control at a client point, or nullptr.
-    VisualControl* controlAt(int x, int y);
 };
 
 } // namespace pelmora

@@ -28,19 +28,18 @@ Form1::Form1()
     Mondai.multiLine = true;
     Mondai.backColor = kWhite;
     Mondai.foreColor = kMagenta;
-    Mondai.font = Font{"System", 27, 400, Charset::ShiftJis};
+    Mondai.font = Font{"System", 27, 400};
 
     for (int i = 0; i < 10; ++i) {
         Answer[i].setGeometry(112 + 40 * i, 520, 41, 50);
         Answer[i].setCaption(std::to_string(i + 1));
-        Answer[i].setBackColor(kWhite);
     }
 
     Label1.setGeometry(84, 256, 469, 46);
     Label1.setVisible(false);
     Label1.foreColor = kRed;
     Label1.backColor = kWhite;
-    Label1.font = Font{"ＭＳ ゴシック", 20.25, 700, Charset::ShiftJis};
+    Label1.font = Font{"ＭＳ ゴシック", 20.25, 700};
 
     YES.setGeometry(144, 89, 302, 339);
     YES.setPicture(makePicture(Art::Circle));
@@ -89,9 +88,9 @@ void Form1::clickAnswer(std::int16_t index)
         events.Answer_Click(index);
 }
 
-std::vector<VisualControl*> Form1::stackingOrder()
+std::vector<VisualRef> Form1::stackingOrder()
 {
-    std::vector<VisualControl*> order{&Answer[1], &Answer[0], &Mondai};
+    std::vector<VisualRef> order{&Answer[1], &Answer[0], &Mondai};
     for (int i = 9; i >= 2; --i)
         order.push_back(&Answer[i]);
     order.insert(order.end(), {&Label1, &No, &YES});
@@ -111,20 +110,6 @@ std::vector<VisualControl*> Form1::tabOrder()
         order.push_back(&Answer[i]);
     order.insert(order.end(), {&Answer[0], &Answer[1], &Label1});
     return order;
-}
-
-std::vector<VisualControl*> Form1::visualControls()
-{
-    return stackingOrder();
-}
-
-VisualControl* Form1::controlAt(int x, int y)
-{
-    for (VisualControl* control : stackingOrder()) {
-        if (control->visible() && control->contains(x, y))
-            return control;
-    }
-    return nullptr;
 }
 
 } // namespace pelmora

@@ -6,11 +6,11 @@
 
 #include "artwork.h"
 
-#include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
 #include <string>
+#include <variant>
 
 namespace pelmora {
 
@@ -23,13 +23,10 @@ inline constexpr Color kWhite{255, 255, 255};
 inline constexpr Color kMagenta{255, 0, 255};
 inline constexpr Color kRed{255, 0, 0};
 
-enum class Charset { Western, ShiftJis };
-
 struct Font {
     std::string name;
     double points = 0;
     int weight = 400;
-    Charset charset = Charset::Western;
     bool italic = false;
     bool underline = false;
     bool strikeout = false;
@@ -48,14 +45,11 @@ PictureRef makePicture(Art art);
 
 class Control {
 public:
-    enum class Kind { TextBox, CommandButton, Label, PictureBox, Timer };
-
-    Control(Kind kind, std::string name, int index = -1);
+    explicit Control(std::string name, int index = -1);
     virtual ~Control() = default;
     Control(const Control&) = delete;
     Control& operator=(const Control&) = delete;
 
-    Kind kind() const { return kind_; }
     const std::string& name() const { return name_; }
     // Index within a control array, or -1 for a single control.
     int index() const { return index_; }
@@ -66,9 +60,17 @@ public:
 
 protected:
     void changed() const;
+    // Sets a property and tells the listener, but only when the value changes.
+    template <typename T, typename V>
+    void assign(T& property, V&& value)
+    {
+        if (property == value)
+            return;
+        property = std::forward<V>(value);
+        changed();
+    }
 
 private:
-    Kind kind_;
     std::string name_;
     int index_;
     std::function<void()> listener_;
@@ -92,11 +94,6 @@ public:
     void setEnabled(bool enabled);
     void setGeometry(int left, int top, int width, int height);
 
-    bool contains(int x, int y) const
-    {
-        return x >= left_ && x < left_ + width_ && y >= top_ && y < top_ + height_;
-    }
-
 protected:
     void resize(int width, int height);
 
@@ -110,8 +107,7 @@ private:
 // the picture away leaves the size as it was; an empty box draws nothing.
 class PictureBox : public VisualControl {
 public:
-    explicit PictureBox(std::string name, int index = -1)
-        : VisualControl(Kind::PictureBox, std::move(name), index) {}
+    using VisualControl::VisualControl;
 
     const PictureRef& picture() const { return picture_; }
     void setPicture(PictureRef picture);
@@ -122,26 +118,21 @@ private:
 
 class CommandButton : public VisualControl {
 public:
-    explicit CommandButton(std::string name, int index = -1)
-        : VisualControl(Kind::CommandButton, std::move(name), index) {}
+    using VisualControl::VisualControl;
 
     const std::string& caption() const { return caption_; }
-    void setCaption(std::string caption);
-    Color backColor() const { return backColor_; }
-    void setBackColor(Color color) { backColor_ = color; }
+    void setCaption(std::string caption) { assign(caption_, std::move(caption)); }
 
 private:
     std::string caption_;
-    Color backColor_{};
 };
 
 class TextBox : public VisualControl {
 public:
-    explicit TextBox(std::string name, int index = -1)
-        : VisualControl(Kind::TextBox, std::move(name), index) {}
+    using VisualControl::VisualControl;
 
     const std::string& text() const { return text_; }
-    void setText(std::string text);
+    void setText(std::string text) { assign(text_, std::move(text)); }
 
     bool multiLine = false;
     Color foreColor{};
@@ -154,11 +145,10 @@ private:
 
 class Label : public VisualControl {
 public:
-    explicit Label(std::string name, int index = -1)
-        : VisualControl(Kind::Label, std::move(name), index) {}
+    using VisualControl::VisualControl;
 
     const std::string& caption() const { return caption_; }
-    void setCaption(std::string caption);
+    void setCaption(std::string caption) { assign(caption_, std::move(caption)); }
 
     Color foreColor{};
     Color backColor = kWhite;
@@ -175,13 +165,11 @@ private:
 // restarts and calls tick() when the countdown runs out.
 class Timer : public Control {
 public:
-    explicit Timer(std::string name) : Control(Kind::Timer, std::move(name)) {}
+    using Control::Control;
 
     bool enabled() const { return enabled_; }
     int interval() const { return interval_; }
     bool running() const { return enabled_ && interval_ > 0; }
-    // Counts the restarts, so a clock can tell that a countdown began anew.
-    std::uint64_t generation() const { return generation_; }
 
     void setEnabled(bool enabled);
     void setInterval(int milliseconds);
@@ -191,12 +179,15 @@ public:
     void tick() const;
 
 private:
-    void restart();
-
     bool enabled_ = true;
     int interval_ = 0;
-    std::uint64_t generation_ = 0;
     std::function<void()> handler_;
 };
+
+// A control that is drawn, by its own type, so that whoever shows it picks
+// the widget for the type and not for a tag.
+using VisualRef = std::variant<TextBox*, CommandButton*, Label*, PictureBox*>;
+
+VisualControl& visual(VisualRef control);
 
 } // namespace pelmora
