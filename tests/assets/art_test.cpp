@@ -20,6 +20,12 @@ struct Subject {
     double minShare;
 };
 
+// Named after the picture, in test names and in messages alike.
+void PrintTo(const Subject& subject, std::ostream* out)
+{
+    *out << artName(subject.art);
+}
+
 std::string nameOf(const testing::TestParamInfo<Subject>& info)
 {
     return std::string(artName(info.param.art));
