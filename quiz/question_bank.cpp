@@ -9,7 +9,8 @@ struct Question {
     std::int16_t answer;
 };
 
-// Indexes 4 and 14 end in an ASCII "?", the others in a full-width one.
+// Indexes 4 and 14 end in an ASCII "?", the others in a full-width one: the
+// texts stay exactly as they were first written, so leave those two be.
 constexpr std::array<Question, QuestionBank::kQuestions> kBank{{
     {"サンタさんは、何人いましたか？", 2},
     {"トナカイさんは、何匹いましたか？", 2},

@@ -8,7 +8,8 @@
 
 namespace pelmora {
 
-// Thirty entries, of which start-up fills 0 to 19; reads are range-checked.
+// Thirty entries, of which start-up fills 0 to 19: the bank keeps room for
+// more questions than one run asks. Reads are range-checked.
 class QuestionBank {
 public:
     static constexpr int kSize = 30;

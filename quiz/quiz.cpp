@@ -41,7 +41,9 @@ void Quiz::Form_Load()
 
 void Quiz::Timer1_Timer()
 {
-    // Ticks at any index but 0 to 20 leave everything, Timer1 included, as it is.
+    // Index 0 to 19 asks a question and 20 shows the result; any other comes
+    // only from a fault elsewhere, so the tick then changes nothing, Timer1
+    // included, rather than guess what to show.
     const int selector = checkedAdd(QuestionIndex, 1);
     if (selector >= 1 && selector <= QuestionBank::kQuestions)
         PresentQuestion();
@@ -98,7 +100,8 @@ void Quiz::Answer_Click(std::int16_t Index)
     ClearScene(form_);
 
     // After the last question there is no scene to stage, and the buttons
-    // stay as they are.
+    // stay enabled: the result comes next and the guard above ignores every
+    // click from then on, so nothing needs them disabled.
     if (q == QuestionBank::kQuestions - 1)
         return;
     StageScene(form_, QuestionIndex);
