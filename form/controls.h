@@ -127,6 +127,7 @@ private:
     std::string caption_;
 };
 
+// Multi-line: the text wraps inside the box.
 class TextBox : public VisualControl {
 public:
     using VisualControl::VisualControl;
@@ -134,7 +135,6 @@ public:
     const std::string& text() const { return text_; }
     void setText(std::string text) { assign(text_, std::move(text)); }
 
-    bool multiLine = false;
     Color foreColor{};
     Color backColor = kWhite;
     std::optional<Font> font;

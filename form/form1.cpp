@@ -25,7 +25,6 @@ Form1::Form1()
 {
     Mondai.setGeometry(104, 0, 409, 121);
     Mondai.setEnabled(false);
-    Mondai.multiLine = true;
     Mondai.backColor = kWhite;
     Mondai.foreColor = kMagenta;
     Mondai.font = Font{"System", 27, 400};
