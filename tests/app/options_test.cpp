@@ -2,6 +2,8 @@
 #include "quiet_multimedia.h"
 #include "recording_multimedia.h"
 
+#include <QFile>
+
 #include <gtest/gtest.h>
 
 using namespace pelmora;
@@ -109,6 +111,28 @@ TEST(CommandLine, HelpNamesEveryOptionAndKeyInJapaneseAndEnglish)
                              "-v, --version", "F11", "Esc", "Usage", "使い方", "全画面", "テンキー", "keypad"})
         EXPECT_NE(help.find(text), std::string::npos) << text;
     EXPECT_EQ(versionText(), std::string("pelmora ") + PELMORA_VERSION + "\n");
+}
+
+std::string readFile(const char* path)
+{
+    QFile file(QString::fromUtf8(path));
+    return file.open(QIODevice::ReadOnly) ? file.readAll().toStdString() : std::string();
+}
+
+TEST(CommandLine, ManualAndAppStreamEntryKeepInStepWithTheProgram)
+{
+    const std::string manual = readFile(PELMORA_MANUAL);
+    const std::string appstream = readFile(PELMORA_METAINFO);
+    ASSERT_FALSE(manual.empty());
+    ASSERT_FALSE(appstream.empty());
+    // In roff a minus sign is written \-.
+    for (const char* option : {"\\-\\-fullscreen", "\\-\\-window", "\\-\\-mute", "\\-\\-no\\-music", "\\-\\-help",
+                               "\\-\\-version"})
+        EXPECT_NE(manual.find(option), std::string::npos) << option;
+    for (const char* option : {"--fullscreen", "--window", "--mute", "--no-music", "--help", "--version"})
+        EXPECT_NE(appstream.find(option), std::string::npos) << option;
+    EXPECT_NE(manual.find(std::string("\"Pelmora ") + PELMORA_VERSION + "\""), std::string::npos);
+    EXPECT_NE(appstream.find(std::string("<release version=\"") + PELMORA_VERSION + "\""), std::string::npos);
 }
 
 // Stands for the platform's output: records what reaches it.
