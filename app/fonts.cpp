@@ -3,6 +3,7 @@
 #include <QFontDatabase>
 #include <QStringList>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 
@@ -43,13 +44,14 @@ QString substituteFamily(const std::string& family)
 #endif
 }
 
-QFont qtFont(const Font& font)
+QFont qtFont(const Font& font, double scale)
 {
     const QString family = substituteFamily(font.name);
 
     QFont result;
     result.setFamilies(QStringList{family, QString::fromStdString(font.name)});
-    result.setPixelSize(static_cast<int>(std::lround(font.points * kPixelsPerPoint)));
+    const double pixels = std::round(font.points * kPixelsPerPoint);
+    result.setPixelSize(std::max(1, static_cast<int>(std::floor(pixels * scale + 1e-9))));
     result.setWeight(font.weight >= 700 ? QFont::Bold : QFont::Normal);
     result.setItalic(font.italic);
     result.setUnderline(font.underline);

@@ -8,8 +8,10 @@ namespace pelmora {
 
 // The font a control asks for, as a Qt font of the same pixel size. The
 // Windows families the layout was made with are mapped explicitly to fonts
-// of matching metrics, so the text fits its boxes wherever it runs.
-QFont qtFont(const Font& font);
+// of matching metrics, so the text fits its boxes wherever it runs. With a
+// scale, for the window drawn larger, the pixel size grows with it, rounded
+// down so that the text still fits.
+QFont qtFont(const Font& font, double scale = 1.0);
 
 // Tells on standard error which of the substitutes are not installed. It
 // reads the whole font database, so it waits until the window is on screen.

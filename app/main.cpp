@@ -1,4 +1,6 @@
 #include "form1.h"
+#include "options.h"
+#include "quiet_multimedia.h"
 #include "quiz.h"
 #include "signals.h"
 #include "sound.h"
@@ -8,15 +10,54 @@
 
 #include <QApplication>
 
+#include <cstdio>
+
+namespace {
+
+std::unique_ptr<pelmora::SystemMultimedia> makeMultimedia(pelmora::SoundChoice choice)
+{
+    switch (choice) {
+    case pelmora::SoundChoice::Mute:
+        return std::make_unique<pelmora::QuietMultimedia>();
+    case pelmora::SoundChoice::NoMusic:
+        return std::make_unique<pelmora::QuietMultimedia>(pelmora::makeSystemMultimedia());
+    case pelmora::SoundChoice::All:
+        break;
+    }
+    return pelmora::makeSystemMultimedia();
+}
+
+} // namespace
+
 int main(int argc, char* argv[])
 {
     pelmora::trace::event("main");
+
+    // Read before Qt starts, so that --help and --version need no display.
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    const pelmora::ParsedCommandLine command = pelmora::parseCommandLine(arguments);
+    switch (command.action) {
+    case pelmora::ParsedCommandLine::Action::Help:
+        std::fputs(pelmora::helpText().c_str(), stdout);
+        return 0;
+    case pelmora::ParsedCommandLine::Action::Version:
+        std::fputs(pelmora::versionText().c_str(), stdout);
+        return 0;
+    case pelmora::ParsedCommandLine::Action::Error:
+        std::fprintf(stderr, "%s\n", command.error.c_str());
+        return 2;
+    case pelmora::ParsedCommandLine::Action::Run:
+        break;
+    }
+
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Pelmora"));
     QApplication::setDesktopFileName(QStringLiteral("pelmora"));
     pelmora::quitOnTerminationSignals(app);
 
-    const auto multimedia = pelmora::makeSystemMultimedia();
+    const auto multimedia = makeMultimedia(command.options.sound);
     const pelmora::Sound sound(*multimedia, pelmora::applicationDirectory());
 
     pelmora::Form1 form;
@@ -30,6 +71,9 @@ int main(int argc, char* argv[])
     window.load();
     if (window.failed())
         return 1;
-    window.show();
+    if (command.options.fullScreen)
+        window.setFullScreen(true);
+    else
+        window.show();
     return QApplication::exec();
 }

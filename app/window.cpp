@@ -2,10 +2,12 @@
 
 #include "art.h"
 #include "fonts.h"
+#include "scaling.h"
 #include "trace.h"
 #include "widgets.h"
 
 #include <QApplication>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPainter>
@@ -37,12 +39,14 @@ Window::Window(Form1& form, QWidget* parent)
                           | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint
                           | (Form1::kMinButton ? Qt::WindowMinimizeButtonHint : Qt::Widget)
                           | (Form1::kMaxButton ? Qt::WindowMaximizeButtonHint : Qt::Widget)),
-      form_(form)
+      form_(form), stage_(new QWidget(this))
 {
     setWindowTitle(QString::fromLatin1(Form1::kCaption));
     setFixedSize(Form1::kClientWidth, Form1::kClientHeight);
     setAttribute(Qt::WA_OpaquePaintEvent);
     setFont(qtFont(form_.font));
+    stage_->setGeometry(0, 0, Form1::kClientWidth, Form1::kClientHeight);
+    onScale([this] { stage_->setFont(qtFont(form_.font, scale_)); });
 
     // Stack back to front: a later sibling is drawn over an earlier one and
     // gets the click where they overlap.
@@ -75,20 +79,20 @@ Window::Window(Form1& form, QWidget* parent)
 template <typename Model, typename View, typename Update>
 View* Window::follow(Model& model, View* view, Update update)
 {
-    auto mirror = [&model, view, update] {
+    auto mirror = [this, &model, view, update] {
         update(model, *view);
-        view->setGeometry(model.left(), model.top(), model.width(), model.height());
+        view->setGeometry(scaledRect(model.left(), model.top(), model.width(), model.height(), scale_));
         view->setEnabled(model.enabled());
         view->setVisible(model.visible());
     };
     model.setListener(mirror);
-    mirror();
+    onScale(mirror);
     return view;
 }
 
 QWidget* Window::bind(CommandButton& model)
 {
-    auto* button = new QPushButton(this);
+    auto* button = new QPushButton(stage_);
     button->setFocusPolicy(Qt::TabFocus);
     const auto index = static_cast<std::int16_t>(model.index());
     connect(button, &QPushButton::clicked, this, [this, index] {
@@ -102,7 +106,7 @@ QWidget* Window::bind(CommandButton& model)
 
 QWidget* Window::bind(TextBox& model)
 {
-    auto* box = new QuestionBox(this);
+    auto* box = new QuestionBox(stage_);
     QPalette palette = box->palette();
     for (auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
         palette.setColor(group, QPalette::Text, qtColor(model.foreColor));
@@ -111,8 +115,11 @@ QWidget* Window::bind(TextBox& model)
     }
     box->setPalette(palette);
     box->setAutoFillBackground(true);
-    if (model.font)
-        box->setFont(qtFont(*model.font));
+    onScale([this, &model, box] {
+        if (model.font)
+            box->setFont(qtFont(*model.font, scale_));
+        box->setScale(scale_);
+    });
     return follow(model, box, [](const TextBox& m, QuestionBox& view) {
         const QString text = qtText(m.text());
         if (view.toPlainText() != text)
@@ -122,7 +129,7 @@ QWidget* Window::bind(TextBox& model)
 
 QWidget* Window::bind(Label& model)
 {
-    auto* label = new QLabel(this);
+    auto* label = new QLabel(stage_);
     QPalette palette = label->palette();
     for (auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
         palette.setColor(group, QPalette::WindowText, qtColor(model.foreColor));
@@ -134,14 +141,21 @@ QWidget* Window::bind(Label& model)
     label->setWordWrap(false);
     label->setTextFormat(Qt::PlainText);
     if (model.font)
-        label->setFont(qtFont(*model.font));
+        onScale([this, &model, label] { label->setFont(qtFont(*model.font, scale_)); });
     return follow(model, label, [](const Label& m, QLabel& view) { view.setText(qtText(m.caption())); });
 }
 
 QWidget* Window::bind(PictureBox& model)
 {
-    return follow(model, new PictureView(this),
-                  [](const PictureBox& m, PictureView& view) { view.setPicture(m.picture()); });
+    auto* view = new PictureView(stage_);
+    onScale([this, view] { view->setScale(scale_); });
+    return follow(model, view, [](const PictureBox& m, PictureView& v) { v.setPicture(m.picture()); });
+}
+
+void Window::onScale(std::function<void()> apply)
+{
+    apply();
+    relayout_.push_back(std::move(apply));
 }
 
 void Window::bind(Timer& model, const char* handler)
@@ -237,6 +251,75 @@ void Window::afterFirstFrame()
     warnAboutMissingFonts();
     if (onFirstFrame)
         onFirstFrame();
+}
+
+void Window::setFullScreen(bool fullScreen)
+{
+    if (fullScreen == fullScreen_ && isVisible())
+        return;
+    fullScreen_ = fullScreen;
+    if (fullScreen) {
+        windowedPosition_ = pos();
+        setMinimumSize(0, 0);
+        setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+        showFullScreen();
+        // With no window manager to do it, nobody else gives the window the
+        // whole screen.
+        if (QScreen* screen = this->screen())
+            setGeometry(screen->geometry());
+    } else {
+        showNormal();
+        setFixedSize(Form1::kClientWidth, Form1::kClientHeight);
+        move(windowedPosition_);
+    }
+    layOut();
+}
+
+void Window::layOut()
+{
+    const QSize design(Form1::kClientWidth, Form1::kClientHeight);
+    const double scale = fullScreen_ ? fitScale(design, size()) : 1.0;
+    stage_->setGeometry(fittedRect(design, size(), scale));
+    if (scale == scale_)
+        return;
+    scale_ = scale;
+    for (const auto& apply : relayout_)
+        apply();
+}
+
+QRect Window::stageGeometry() const
+{
+    return stage_->geometry();
+}
+
+void Window::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    layOut();
+}
+
+void Window::keyPressEvent(QKeyEvent* event)
+{
+    const int key = event->key();
+    const bool plain = (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
+    if (plain && key >= Qt::Key_0 && key <= Qt::Key_9) {
+        // A key held down answers once.
+        if (!event->isAutoRepeat())
+            pressAnswer(key == Qt::Key_0 ? 9 : static_cast<std::size_t>(key - Qt::Key_1));
+    } else if (plain && key == Qt::Key_F11) {
+        setFullScreen(!fullScreen_);
+    } else if (plain && key == Qt::Key_Escape && fullScreen_) {
+        setFullScreen(false);
+    } else {
+        QWidget::keyPressEvent(event);
+    }
+}
+
+// The button's own click: nothing happens while the button is disabled, and
+// the same handler runs with the same index as for the mouse.
+void Window::pressAnswer(std::size_t index)
+{
+    static_cast<QPushButton*>(widgetFor(form_.Answer.at(index)))->click();
 }
 
 bool Window::eventFilter(QObject* watched, QEvent* event)

@@ -9,6 +9,7 @@
 #include <functional>
 #include <map>
 #include <string>
+#include <vector>
 
 class QTimer;
 
@@ -17,6 +18,11 @@ namespace pelmora {
 // The Qt face of Form1: one widget per control, placed in pixels and stacked
 // as defined, one QTimer per timer. A click or a tick calls the bound
 // handler and nothing else; an error escaping a handler stops here.
+//
+// The controls stand on a stage of the window's design size. Full screen,
+// the stage and everything on it is laid out again larger, by one factor,
+// centred on white; the quiz sees none of it. The number keys press the
+// answer buttons, F11 switches full screen on and off, Esc leaves it.
 class Window : public QWidget {
 public:
     // Called with the handler's name and the error that escaped it.
@@ -39,8 +45,18 @@ public:
     QWidget* widgetFor(const VisualControl& control) const;
     QTimer* timerFor(const Timer& timer) const;
 
+    // Shows the window full screen, or back in its own size and place.
+    void setFullScreen(bool fullScreen);
+    bool fullScreen() const { return fullScreen_; }
+    // How much larger than designed the controls are drawn: 1 in the window.
+    double scale() const { return scale_; }
+    // The rectangle the controls take up, in the window's coordinates.
+    QRect stageGeometry() const;
+
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -57,8 +73,17 @@ private:
     static void reportAndQuit(const std::string& handler, const std::exception& error);
     void traceTick(const Timer& timer, const char* handler);
     void afterFirstFrame();
+    void layOut();
+    void onScale(std::function<void()> apply);
+    void pressAnswer(std::size_t index);
 
     Form1& form_;
+    QWidget* stage_;
+    double scale_ = 1.0;
+    bool fullScreen_ = false;
+    QPoint windowedPosition_;
+    // Everything that changes with the scale, run again when it does.
+    std::vector<std::function<void()>> relayout_;
     std::map<const VisualControl*, QWidget*> widgets_;
     std::map<const Timer*, QTimer*> timers_;
     ErrorReporter reporter_ = &Window::reportAndQuit;

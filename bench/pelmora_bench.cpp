@@ -1,9 +1,13 @@
 // Measures what a child or a parent feels, on the real program under Xvfb:
 // start-up, memory, CPU while waiting, the answer's picture and sound, and
-// timer accuracy. Prints each figure beside its bound.
+// timer accuracy. Each figure that a plain Qt window also has is measured on
+// such a window too (pelmora-floor), started alternately with Pelmora in the
+// same run, and printed beside Pelmora's with the ratio: on a shared machine
+// absolute times drift from run to run, the ratio much less.
 //
-//   pelmora-bench [--runs N] [--startups N] [--soak-minutes M] [--program PATH]
+//   pelmora-bench [--runs N] [--startups N] [--soak-minutes M] [--program PATH] [--floor PATH]
 
+#include "answer_key.h"
 #include "measures.h"
 #include "real_program.h"
 #include "screen.h"
@@ -12,32 +16,22 @@
 #include <QFileInfo>
 #include <QThread>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <optional>
 
 using namespace pelmora::e2e;
+using pelmora::test::kAnswerKey;
 
 namespace {
 
 struct Samples {
-    std::vector<double> startupMs, peakMb, idleMusicPercent, idleSilentPercent, markMs, soundMs, timerLateMs;
+    std::vector<double> startupMs, peakMb, idleMusicPercent, idleSilentPercent, markMs, soundMs, timerLateMs, exitMs;
     std::optional<double> soakGrowthKb;
 };
 
-const int kAnswers[20] = {2, 2, 3, 2, 5, 3, 2, 3, 3, 6, 3, 3, 1, 2, 1, 3, 4, 2, 2, 1};
 constexpr int kIdleWindowMs = 10000;
-
-std::optional<TraceEvent> waitForTrace(const RealProgram& program, const QString& name, qint64 afterUs,
-                                       int timeoutMs)
-{
-    for (int waited = 0; waited < timeoutMs; waited += 5) {
-        for (const TraceEvent& e : readTrace(program.tracePath()))
-            if (e.name == name && e.us >= afterUs)
-                return e;
-        QThread::msleep(5);
-    }
-    return std::nullopt;
-}
 
 double cpuPercentWhileWaiting(const RealProgram& program)
 {
@@ -50,19 +44,47 @@ double cpuPercentWhileWaiting(const RealProgram& program)
 
 void recordStartup(const RealProgram& program, Samples& samples)
 {
-    if (const auto frame = waitForTrace(program, QStringLiteral("first-frame"), 0, 5000))
+    if (const auto frame = program.waitForTrace(QStringLiteral("first-frame"), 0, 5000))
         samples.startupMs.push_back(static_cast<double>(frame->us - program.startedAtUs()) / 1000);
+}
+
+// Clicks the right answer to question q and records the time from the click
+// to the mark's repaint; when the click came, in steady µs.
+std::optional<qint64> clickAndMark(const RealProgram& program, int q, Samples& samples)
+{
+    const qint64 before = steadyUs();
+    const QPoint button = buttonFor(kAnswerKey[q]);
+    program.click(button.x(), button.y());
+    const auto click = program.waitForTrace(QStringLiteral("click"), before, 2000);
+    const auto mark = program.waitForTrace(QStringLiteral("mark-painted"), before, 2000);
+    if (!click || !mark) {
+        std::fprintf(stderr, "pelmora-bench: no click or mark traced for question %d\n", q + 1);
+        return std::nullopt;
+    }
+    samples.markMs.push_back(static_cast<double>(mark->us - click->us) / 1000);
+    return click->us;
+}
+
+// The latest of the traced timer ticks, in ms; Timer3's are not counted.
+double worstLateness(const RealProgram& program)
+{
+    double worst = 0;
+    for (const TraceEvent& e : readTrace(program.tracePath())) {
+        if (e.name == QLatin1String("tick") && !e.detail.startsWith(QLatin1String("Timer3")))
+            worst = std::max(worst, std::abs(e.detail.section(QLatin1Char(' '), 1).toDouble()) / 1000);
+    }
+    return worst;
 }
 
 // A whole run with music, answering every question right.
 bool fullRun(const QString& path, Samples& samples, int soakMinutes)
 {
-    RealProgram program(path, {}, true);
+    RealProgram program(path, {.trace = true});
     if (!program.ok()) {
         std::fprintf(stderr, "pelmora-bench: %s\n", qPrintable(program.error()));
         return false;
     }
-    GrowthLog growth(program.tempPath(QStringLiteral("audio.raw")));
+    GrowthLog growth(program.audioPath());
     recordStartup(program, samples);
 
     std::vector<qint64> clicks;
@@ -73,17 +95,10 @@ bool fullRun(const QString& path, Samples& samples, int soakMinutes)
         }
         if (q == 0)
             samples.idleMusicPercent.push_back(cpuPercentWhileWaiting(program));
-        const qint64 before = steadyUs();
-        const QPoint button = buttonFor(kAnswers[q]);
-        program.click(button.x(), button.y());
-        const auto click = waitForTrace(program, QStringLiteral("click"), before, 2000);
-        const auto mark = waitForTrace(program, QStringLiteral("mark-painted"), before, 2000);
-        if (!click || !mark) {
-            std::fprintf(stderr, "pelmora-bench: no click or mark traced for question %d\n", q + 1);
+        const std::optional<qint64> click = clickAndMark(program, q, samples);
+        if (!click)
             return false;
-        }
-        clicks.push_back(click->us);
-        samples.markMs.push_back(static_cast<double>(mark->us - click->us) / 1000);
+        clicks.push_back(*click);
     }
     if (!program.waitFor(resultShown, 12000)) {
         std::fprintf(stderr, "pelmora-bench: the result did not come\n");
@@ -108,24 +123,21 @@ bool fullRun(const QString& path, Samples& samples, int soakMinutes)
             samples.soundMs.push_back(static_cast<double>(growth.timeOfByte(match.frame * kAudioFrameBytes) - click) / 1000);
     }
 
-    double worst = 0;
-    for (const TraceEvent& e : readTrace(program.tracePath())) {
-        if (e.name == QLatin1String("tick") && !e.detail.startsWith(QLatin1String("Timer3")))
-            worst = std::max(worst, std::abs(e.detail.section(QLatin1Char(' '), 1).toDouble()) / 1000);
-    }
-    samples.timerLateMs.push_back(worst);
+    samples.timerLateMs.push_back(worstLateness(program));
     program.terminate();
     return true;
 }
 
-// Start-up alone: to the first frame, then closed.
+// Start-up alone: to the first frame, then ended by SIGTERM.
 bool startOnly(const QString& path, Samples& samples)
 {
-    RealProgram program(path, {}, true);
+    RealProgram program(path, {.trace = true, .waitForWindow = false});
     if (!program.ok())
         return false;
     recordStartup(program, samples);
-    program.terminate();
+    const qint64 ended = program.terminate();
+    if (ended >= 0)
+        samples.exitMs.push_back(static_cast<double>(ended));
     QThread::msleep(300);
     return true;
 }
@@ -133,7 +145,7 @@ bool startOnly(const QString& path, Samples& samples)
 // Up to the first question, with no sound device at all.
 bool silentRun(const QString& path, Samples& samples)
 {
-    RealProgram program(path, {QStringLiteral("SDL_AUDIODRIVER=none")}, true);
+    RealProgram program(path, {.environment = {QStringLiteral("SDL_AUDIODRIVER=none")}, .trace = true});
     if (!program.ok() || !program.waitFor(questionShown, 12000))
         return false;
     recordStartup(program, samples);
@@ -142,13 +154,55 @@ bool silentRun(const QString& path, Samples& samples)
     return true;
 }
 
-void print(const char* what, const std::vector<double>& values, const char* unit, double bound, int& failures)
+// The floor, waited on and clicked as Pelmora is: its start-up, CPU while
+// waiting, click to the repaint of the picture the click changes, peak
+// memory and the lateness of its timer's ticks.
+bool floorRun(const QString& path, Samples& samples)
+{
+    RealProgram program(path, {.trace = true, .windowName = QStringLiteral("Floor")});
+    if (!program.ok()) {
+        std::fprintf(stderr, "pelmora-bench: the floor: %s\n", qPrintable(program.error()));
+        return false;
+    }
+    recordStartup(program, samples);
+    samples.idleSilentPercent.push_back(cpuPercentWhileWaiting(program));
+    for (int q = 0; q < 20; ++q) {
+        if (!clickAndMark(program, q, samples))
+            return false;
+    }
+    samples.peakMb.push_back(static_cast<double>(memoryKb(program.pid(), "VmHWM")) / 1024);
+    samples.timerLateMs.push_back(worstLateness(program));
+    program.terminate();
+    return true;
+}
+
+struct Bound {
+    enum Kind { Absolute, TimesFloor, PlusFloor } kind;
+    double value;
+};
+
+void print(const char* what, const std::vector<double>& values, const std::vector<double>& floor, const char* unit,
+           Bound bound, int& failures)
 {
     const double m = median(values);
-    const bool ok = !values.empty() && m <= bound;
+    const double f = median(floor);
+    double limit = bound.value;
+    char floorText[64] = "";
+    char boundText[64];
+    if (bound.kind == Bound::Absolute) {
+        std::snprintf(boundText, sizeof boundText, "%g %s", bound.value, unit);
+    } else {
+        limit = bound.kind == Bound::TimesFloor ? f * bound.value : f + bound.value;
+        std::snprintf(floorText, sizeof floorText, "%9.3f  %5.2fx", f, f > 0 ? m / f : 0.0);
+        if (bound.kind == Bound::TimesFloor)
+            std::snprintf(boundText, sizeof boundText, "%gx floor", bound.value);
+        else
+            std::snprintf(boundText, sizeof boundText, "floor %+g %s", bound.value, unit);
+    }
+    const bool ok = !values.empty() && (bound.kind == Bound::Absolute || !floor.empty()) && m <= limit;
     failures += !ok;
-    std::printf("%-44s %9.3f %-3s  bound %-7g %s   (%zu samples)\n", what, m, unit, bound, ok ? "ok" : "OVER",
-                values.size());
+    std::printf("%-44s %9.3f %-3s %-17s  %-16s %-4s (%zu/%zu samples)\n", what, m, unit, floorText, boundText,
+                ok ? "ok" : "OVER", values.size(), floor.size());
 }
 
 } // namespace
@@ -158,6 +212,7 @@ int main(int argc, char** argv)
     QCoreApplication app(argc, argv);
     int runs = 5, startups = 15, soakMinutes = 3;
     QString program = QStringLiteral(PELMORA_PROGRAM);
+    QString floorProgram = QStringLiteral(PELMORA_FLOOR);
     const QStringList args = app.arguments();
     for (int i = 1; i + 1 < args.size(); i += 2) {
         if (args[i] == QLatin1String("--runs"))
@@ -168,30 +223,38 @@ int main(int argc, char** argv)
             soakMinutes = args[i + 1].toInt();
         else if (args[i] == QLatin1String("--program"))
             program = args[i + 1];
+        else if (args[i] == QLatin1String("--floor"))
+            floorProgram = args[i + 1];
     }
 
-    std::printf("Pelmora benchmarks: %d runs of a whole quiz and %d up to the first question without sound\n"
+    std::printf("Pelmora benchmarks: %d runs of a whole quiz and %d up to the first question without sound,\n"
+                "each beside a run of the floor, a plain Qt window of the same kind\n"
                 "(each figure a median; this takes about %d minutes)\n\n",
-                runs, runs, runs * 3 + runs / 2 + soakMinutes);
+                runs, runs, runs * 4 + runs / 2 + soakMinutes + startups / 10);
     std::fflush(stdout);
-    Samples samples;
+    Samples samples, floor;
     for (int i = 0; i < startups; ++i) {
-        if (!startOnly(program, samples))
+        if (!startOnly(program, samples) || !startOnly(floorProgram, floor))
             return 2;
     }
     for (int i = 0; i < runs; ++i) {
-        if (!silentRun(program, samples) || !fullRun(program, samples, i == 0 ? soakMinutes : 0))
+        if (!silentRun(program, samples) || !floorRun(floorProgram, floor)
+            || !fullRun(program, samples, i == 0 ? soakMinutes : 0))
             return 2;
     }
 
+    std::printf("%-44s %13s %17s  %s\n", "", "Pelmora", "floor   ratio", "bound");
     int failures = 0;
-    print("start to first painted frame", samples.startupMs, "ms", 60, failures);
-    print("peak resident memory over a whole run", samples.peakMb, "MB", 40, failures);
-    print("CPU waiting for a click, no sound device", samples.idleSilentPercent, "%", 0.1, failures);
-    print("CPU waiting for a click, music playing", samples.idleMusicPercent, "%", 1, failures);
-    print("click to the mark painted on screen", samples.markMs, "ms", 16, failures);
-    print("click to the effect's first audible sample", samples.soundMs, "ms", 50, failures);
-    print("worst Timer1/Timer2 lateness in a run", samples.timerLateMs, "ms", 20, failures);
+    print("start to first painted frame", samples.startupMs, floor.startupMs, "ms", {Bound::TimesFloor, 1.1}, failures);
+    print("peak resident memory over a whole run", samples.peakMb, floor.peakMb, "MB", {Bound::PlusFloor, 6}, failures);
+    print("CPU waiting for a click, no sound device", samples.idleSilentPercent, floor.idleSilentPercent, "%",
+          {Bound::PlusFloor, 0.1}, failures);
+    print("CPU waiting for a click, music playing", samples.idleMusicPercent, {}, "%", {Bound::Absolute, 1}, failures);
+    print("click to the mark painted on screen", samples.markMs, floor.markMs, "ms", {Bound::PlusFloor, 16}, failures);
+    print("click to the effect's first audible sample", samples.soundMs, {}, "ms", {Bound::Absolute, 50}, failures);
+    print("worst timer lateness in a run", samples.timerLateMs, floor.timerLateMs, "ms", {Bound::PlusFloor, 20},
+          failures);
+    print("SIGTERM to the program's end", samples.exitMs, {}, "ms", {Bound::Absolute, 1500}, failures);
     if (samples.soakGrowthKb)
         std::printf("%-44s %+9.0f kB  over %d minutes of music on the result screen\n", "memory growth in the soak",
                     *samples.soakGrowthKb, soakMinutes);

@@ -1,12 +1,14 @@
 #include "art.h"
 #include "fonts.h"
 #include "form_probe.h"
+#include "pixels.h"
 #include "quiz_fixture.h"
 #include "quiz_script.h"
 #include "window.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QFontInfo>
 #include <QImage>
 #include <QKeyEvent>
@@ -18,6 +20,7 @@
 #include <gtest/gtest.h>
 
 using namespace pelmora;
+using test::hasColourNear;
 
 namespace {
 
@@ -135,8 +138,11 @@ TEST_F(WindowTest, RunsTheBoundHandlerOnAClickAndATick)
     QTimer* timer1 = window.timerFor(form.Timer1);
     ASSERT_TRUE(timer1->isActive());
     EXPECT_EQ(timer1->interval(), 1);
-    while (form.Mondai.text().empty())
-        QApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    QElapsedTimer waited;
+    waited.start();
+    while (form.Mondai.text().empty() && waited.elapsed() < 30000)
+        QApplication::processEvents(QEventLoop::WaitForMoreEvents, 100);
+    ASSERT_FALSE(form.Mondai.text().empty()) << "Timer1 never ticked";
     EXPECT_FALSE(timer1->isActive());
     EXPECT_TRUE(widget<QPushButton>(form.Answer[1])->isEnabled());
 
@@ -212,18 +218,6 @@ TEST_F(WindowTest, FitsTheLongestResultOnItsLabel)
         EXPECT_LE(label->fontMetrics().horizontalAdvance(caption), 469) << score;
     }
     EXPECT_LE(label->fontMetrics().height(), 46);
-}
-
-bool hasColourNear(const QImage& image, QRect area, QColor colour, int tolerance = 40)
-{
-    for (int y = area.top(); y <= area.bottom(); ++y)
-        for (int x = area.left(); x <= area.right(); ++x) {
-            const QColor c = image.pixelColor(x, y);
-            if (std::abs(c.red() - colour.red()) + std::abs(c.green() - colour.green())
-                    + std::abs(c.blue() - colour.blue()) <= tolerance)
-                return true;
-        }
-    return false;
 }
 
 // A picture as the child should see it: its artwork with the top-left

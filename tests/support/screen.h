@@ -2,27 +2,16 @@
 
 // What a person sees on the window, read off a screenshot of its client area.
 
+#include "pixels.h"
+
 #include <QColor>
 #include <QImage>
+#include <QPoint>
 #include <QRect>
-
-#include <cstdlib>
 
 namespace pelmora::e2e {
 
-inline int countNear(const QImage& image, QRect area, QColor colour, int tolerance)
-{
-    int n = 0;
-    area = area.intersected(image.rect());
-    for (int y = area.top(); y <= area.bottom(); ++y)
-        for (int x = area.left(); x <= area.right(); ++x) {
-            const QColor c = image.pixelColor(x, y);
-            n += std::abs(c.red() - colour.red()) + std::abs(c.green() - colour.green())
-                     + std::abs(c.blue() - colour.blue())
-                 <= tolerance;
-        }
-    return n;
-}
+using test::countNear;
 
 inline const QRect kMondai(104, 0, 409, 121);
 inline const QRect kMarks(144, 89, 305, 372);

@@ -1,0 +1,240 @@
+// The real program with its options, under an X server of 1280 x 1024:
+// full screen and back, keys, and the quieter kinds of sound.
+
+#include "measures.h"
+#include "real_program.h"
+#include "screen.h"
+
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QThread>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+
+using namespace pelmora::e2e;
+
+namespace {
+
+const QSize kScreen(1280, 1024);
+const QSize kWindow(639, 624);
+// Full screen the height comes first: 1024 / 624 times larger, centred.
+const double kScale = 1024.0 / 624.0;
+int scaled(int pixels)
+{
+    return static_cast<int>(std::lround(pixels * kScale));
+}
+const int kLeftMargin = (1280 - scaled(639)) / 2;
+
+// A rectangle of the window as it lies on the full screen.
+QRect onFullScreen(QRect r)
+{
+    const int x = kLeftMargin + scaled(r.left()), y = scaled(r.top());
+    return {x, y, kLeftMargin + scaled(r.left() + r.width()) - x, scaled(r.top() + r.height()) - y};
+}
+
+Launch at1280(QStringList arguments)
+{
+    Launch launch;
+    launch.arguments = std::move(arguments);
+    launch.screen = kScreen;
+    return launch;
+}
+
+// Presses a key in the program's window, giving the window the keyboard.
+bool press(const RealProgram& program, const QString& key)
+{
+    QProcess xdotool;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("DISPLAY"), program.display());
+    xdotool.setProcessEnvironment(env);
+    xdotool.start(QStringLiteral("xdotool"), {QStringLiteral("search"), QStringLiteral("--onlyvisible"),
+                                              QStringLiteral("--name"), QStringLiteral("^Pelmora$"),
+                                              QStringLiteral("windowfocus"), QStringLiteral("--sync"),
+                                              QStringLiteral("%1"), QStringLiteral("key"), key});
+    return xdotool.waitForFinished(deadline(10000)) && xdotool.exitCode() == 0;
+}
+
+bool santaFullScreen(const QImage& shot, int left, int top)
+{
+    return countNear(shot, onFullScreen(QRect(left, top, 100, 112)), QColor(214, 0, 0), 40) > 200 * kScale * kScale;
+}
+
+bool allWhite(const QImage& shot, QRect area)
+{
+    return countNear(shot, area, Qt::white, 0) == area.width() * area.height();
+}
+
+// How blurred the picture's black outlines are where they meet white: going
+// right from white, the number of in-between greys before the black, on
+// average over the rows. Drawn sharp it stays near 1 at any scale; an
+// enlarged bitmap smears the edge over as many pixels as it was enlarged.
+double outlineWidth(const QImage& shot, QRect area, int* edges = nullptr)
+{
+    int n = 0, total = 0;
+    for (int y = area.top(); y <= area.bottom(); ++y) {
+        int x = area.left();
+        while (x <= area.right() && qGray(shot.pixel(x, y)) >= 250)
+            ++x;
+        if (x == area.left() || x > area.right())
+            continue;
+        int run = 0;
+        while (x <= area.right() && run < 8 && qGray(shot.pixel(x, y)) > 60 && qGray(shot.pixel(x, y)) < 250) {
+            ++run;
+            ++x;
+        }
+        if (x <= area.right() && run < 8 && qGray(shot.pixel(x, y)) <= 60) {
+            ++n;
+            total += run;
+        }
+    }
+    if (edges)
+        *edges = n;
+    return n ? double(total) / n : 0;
+}
+
+TEST(FullScreenProgram, FillsTheHeightSharpAnswersAClickAndF11BringsTheWindowBack)
+{
+    RealProgram pelmora(QStringLiteral(PELMORA_PROGRAM), at1280({QStringLiteral("--fullscreen")}));
+    ASSERT_TRUE(pelmora.ok()) << pelmora.error().toStdString();
+
+    // The first scene, on the whole screen: two Santas where they belong,
+    // scaled, and white on both sides of the stage.
+    QImage full;
+    ASSERT_TRUE(pelmora.waitFor(
+        [](const QImage& s) { return s.size() == kScreen && santaFullScreen(s, 100, 150) && santaFullScreen(s, 380, 200); },
+        deadline(10000), &full))
+        << "size " << full.width() << "x" << full.height();
+    full.save(pelmora.tempPath(QStringLiteral("full.png")));
+    EXPECT_EQ(kLeftMargin, 115);
+    EXPECT_TRUE(allWhite(full, QRect(0, 0, kLeftMargin, 1024)));
+    EXPECT_TRUE(allWhite(full, QRect(kLeftMargin + scaled(639), 0, 1280 - kLeftMargin - scaled(639), 1024)));
+    EXPECT_GT(countNear(full, onFullScreen(QRect(0, 0, 86, 140)), QColor(0, 140, 49), 40), 1000) << "a tree, top left";
+    EXPECT_GT(countNear(full, onFullScreen(QRect(544, 408, 86, 140)), QColor(0, 140, 49), 40), 1000)
+        << "a tree, bottom right";
+
+    // Back in the window, the same Santa at its own size.
+    ASSERT_TRUE(press(pelmora, QStringLiteral("F11")));
+    QImage window;
+    ASSERT_TRUE(pelmora.waitFor([](const QImage& s) { return s.size() == kWindow && santaAt(s, 100, 150); },
+                                deadline(10000), &window));
+    int edges1x = 0, edgesFull = 0, edgesBlown = 0;
+    const double width1x = outlineWidth(window, QRect(100, 150, 100, 112), &edges1x);
+    const QRect santa = onFullScreen(QRect(100, 150, 100, 112));
+    const double widthFull = outlineWidth(full, santa, &edgesFull);
+    const QImage blownUp = window.scaled(window.size() * kScale, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    const double widthBlown = outlineWidth(blownUp, santa.translated(-kLeftMargin, 0), &edgesBlown);
+    std::printf("outline width: %.2f px at 1x (%d edges), %.2f full screen (%d), %.2f for the 1x enlarged (%d)\n",
+                width1x, edges1x, widthFull, edgesFull, widthBlown, edgesBlown);
+    ASSERT_GE(edges1x, 40);
+    ASSERT_GE(edgesFull, 40);
+    EXPECT_LE(widthFull, width1x + 0.4) << "the Santa is blurred full screen";
+    EXPECT_GT(widthBlown, width1x + 1.0) << "the measure tells an enlarged bitmap";
+
+    // Full screen again; at the first question, a click on the scaled "2".
+    ASSERT_TRUE(press(pelmora, QStringLiteral("F11")));
+    ASSERT_TRUE(pelmora.waitFor(
+        [](const QImage& s) {
+            return s.size() == kScreen && countNear(s, onFullScreen(kMondai), QColor(255, 0, 255), 30) > 300;
+        },
+        deadline(15000)))
+        << "the first question, full screen";
+    const QRect two = onFullScreen(QRect(152, 520, 41, 50));
+    pelmora.click(two.center().x(), two.center().y());
+    QImage marked;
+    ASSERT_TRUE(pelmora.waitFor(
+        [](const QImage& s) { return countNear(s, onFullScreen(kMarks), QColor(224, 32, 64), 30) > 1000 * kScale * kScale; },
+        deadline(5000), &marked))
+        << "the circle, full screen";
+
+    // F11: the 639 x 624 window, the circle still on it.
+    ASSERT_TRUE(press(pelmora, QStringLiteral("F11")));
+    QImage back;
+    EXPECT_TRUE(pelmora.waitFor([](const QImage& s) { return s.size() == kWindow && circleShown(s); }, deadline(5000), &back))
+        << "back as " << back.width() << "x" << back.height();
+}
+
+TEST(KeysInTheProgram, TwoAtTheFirstQuestionGivesTheCircle)
+{
+    RealProgram pelmora(QStringLiteral(PELMORA_PROGRAM), at1280({}));
+    ASSERT_TRUE(pelmora.ok()) << pelmora.error().toStdString();
+    ASSERT_TRUE(pelmora.waitFor(questionShown, deadline(15000)));
+    ASSERT_TRUE(press(pelmora, QStringLiteral("2")));
+    EXPECT_TRUE(pelmora.waitFor(circleShown, deadline(5000)));
+}
+
+std::vector<float> sound(const char* name)
+{
+    return readWav(QStringLiteral(PELMORA_RUNTIME_DIR "/") + QLatin1String(name));
+}
+
+float peak(const std::vector<float>& samples, qint64 from, qint64 to)
+{
+    float p = 0;
+    for (qint64 i = std::max<qint64>(0, from); i < std::min<qint64>(to, qint64(samples.size())); ++i)
+        p = std::max(p, std::abs(samples[std::size_t(i)]));
+    return p;
+}
+
+TEST(QuietProgram, MuteOpensNoDeviceAndStaysSilentThroughAnAnswer)
+{
+    RealProgram pelmora(QStringLiteral(PELMORA_PROGRAM), at1280({QStringLiteral("--mute")}));
+    ASSERT_TRUE(pelmora.ok()) << pelmora.error().toStdString();
+    ASSERT_TRUE(pelmora.waitFor(questionShown, deadline(15000)));
+    pelmora.click(buttonFor(2).x(), buttonFor(2).y());
+    ASSERT_TRUE(pelmora.waitFor(circleShown, deadline(5000)));
+    // Through the whole answer, until the circle goes five seconds later.
+    ASSERT_TRUE(pelmora.waitFor([](const QImage& s) { return !circleShown(s); }, deadline(10000)));
+    EXPECT_TRUE(pelmora.running());
+    const QByteArray audio = pelmora.audio();
+    EXPECT_TRUE(audio.isEmpty()) << "the disk driver wrote " << audio.size() << " bytes: a device was opened";
+    EXPECT_EQ(peak(leftChannel(audio), 0, audio.size()), 0.0f);
+}
+
+TEST(QuietProgram, WithoutMusicPlaysTheChimeAndTheBuzzAndNothingElse)
+{
+    RealProgram pelmora(QStringLiteral(PELMORA_PROGRAM), at1280({QStringLiteral("--no-music")}));
+    ASSERT_TRUE(pelmora.ok()) << pelmora.error().toStdString();
+    const std::vector<float> chime = sound("pinpon.wav"), buzz = sound("mistake.wav");
+    ASSERT_FALSE(chime.empty());
+    ASSERT_FALSE(buzz.empty());
+    const auto framesSoFar = [&pelmora] { return qint64(pelmora.audio().size() / kAudioFrameBytes); };
+
+    ASSERT_TRUE(pelmora.waitFor(questionShown, deadline(15000)));
+    const qint64 firstClick = framesSoFar();
+    pelmora.click(buttonFor(2).x(), buttonFor(2).y()); // right
+    ASSERT_TRUE(pelmora.waitFor(circleShown, deadline(5000)));
+    ASSERT_TRUE(pelmora.waitFor([](const QImage& s) { return questionShown(s) && !circleShown(s); }, deadline(15000)));
+    const qint64 secondClick = framesSoFar();
+    pelmora.click(buttonFor(5).x(), buttonFor(5).y()); // two reindeer: wrong
+    ASSERT_TRUE(pelmora.waitFor(crossShown, deadline(5000)));
+
+    // Until the buzz and a second after it are written out.
+    const qint64 enough = secondClick + 2 * kAudioRate + qint64(buzz.size());
+    QElapsedTimer waited;
+    waited.start();
+    while (framesSoFar() < enough && waited.elapsed() < deadline(15000))
+        QThread::msleep(100);
+    const std::vector<float> output = leftChannel(pelmora.audio());
+    ASSERT_GE(qint64(output.size()), enough);
+
+    // Each sound within a second of its click.
+    const Match chimeAt = findSound(output, chime, firstClick, firstClick + kAudioRate);
+    const Match buzzAt = findSound(output, buzz, secondClick, secondClick + kAudioRate);
+    std::printf("chime at %.2f s (match %.3f), buzz at %.2f s (match %.3f), %.1f s of output\n",
+                double(chimeAt.frame) / kAudioRate, chimeAt.score, double(buzzAt.frame) / kAudioRate, buzzAt.score,
+                double(output.size()) / kAudioRate);
+    ASSERT_GT(chimeAt.score, 0.9) << "the chime";
+    ASSERT_GT(buzzAt.score, 0.9) << "the buzz";
+    // No music: silence from the start up to the chime, between the chime's
+    // end and the buzz, and after the buzz.
+    EXPECT_EQ(peak(output, 0, chimeAt.frame), 0.0f) << "sound before the first answer";
+    EXPECT_LT(peak(output, chimeAt.frame + qint64(chime.size()) + kAudioRate / 10, buzzAt.frame), 0.001f);
+    EXPECT_LT(peak(output, buzzAt.frame + qint64(buzz.size()) + kAudioRate / 10, qint64(output.size())), 0.001f);
+    EXPECT_GT(chimeAt.frame, 5 * kAudioRate) << "several seconds of silence before the first answer";
+}
+
+} // namespace

@@ -1,0 +1,389 @@
+// The window's additions on a 1280 x 1024 screen: the number keys, and the
+// whole window drawn larger, full screen.
+
+#include "art.h"
+#include "fonts.h"
+#include "form_probe.h"
+#include "quiz_fixture.h"
+#include "scaling.h"
+#include "window.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QFontInfo>
+#include <QLabel>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTextBlock>
+#include <QTextDocument>
+#include <QTextEdit>
+#include <QTextLayout>
+#include <QTimer>
+#include <QtTest/QTest>
+
+#include <gtest/gtest.h>
+
+using namespace pelmora;
+
+namespace {
+
+constexpr QSize kScreen(1280, 1024);
+constexpr QSize kDesign(Form1::kClientWidth, Form1::kClientHeight);
+
+QImage grab(QWidget& widget)
+{
+    QApplication::processEvents();
+    return widget.grab().toImage().convertToFormat(QImage::Format_RGB32);
+}
+
+// The window over a bare window definition: a click or a key only tells
+// which index reached Answer_Click.
+class Keys : public ::testing::Test {
+protected:
+    Keys()
+    {
+        form.events.Answer_Click = [this](std::int16_t index) { pressed.push_back(index); };
+        window.show();
+    }
+
+    QPushButton* button(int index) { return static_cast<QPushButton*>(window.widgetFor(form.Answer[index])); }
+
+    Form1 form;
+    Window window{form};
+    std::vector<int> pressed;
+};
+
+TEST_F(Keys, TopRowAndKeypadPressTheButtonsOneToTen)
+{
+    const Qt::Key digits[] = {Qt::Key_1, Qt::Key_2, Qt::Key_3, Qt::Key_4, Qt::Key_5,
+                              Qt::Key_6, Qt::Key_7, Qt::Key_8, Qt::Key_9, Qt::Key_0};
+    for (Qt::KeyboardModifiers keypad : {Qt::KeyboardModifiers(Qt::NoModifier), Qt::KeyboardModifiers(Qt::KeypadModifier)}) {
+        pressed.clear();
+        for (Qt::Key key : digits)
+            QTest::keyClick(&window, key, keypad);
+        EXPECT_EQ(pressed, (std::vector<int>{0, 1, 2, 3, 4, 5, 6, 7, 8, 9})) << "keypad " << bool(keypad);
+    }
+    // The mouse takes the very same way.
+    pressed.clear();
+    QTest::mouseClick(button(9), Qt::LeftButton);
+    EXPECT_EQ(pressed, std::vector<int>{9});
+}
+
+TEST_F(Keys, ReachTheWindowPastAFocusedButton)
+{
+    button(4)->setFocus();
+    QTest::keyClick(button(4), Qt::Key_7);
+    EXPECT_EQ(pressed, std::vector<int>{6});
+    EXPECT_EQ(window.focusWidget(), button(4)) << "the keys leave the focus where it was";
+}
+
+TEST_F(Keys, DoNothingForADisabledButtonOrWithAModifier)
+{
+    form.Answer[1].setEnabled(false);
+    QTest::keyClick(&window, Qt::Key_2);
+    EXPECT_TRUE(pressed.empty());
+    QTest::keyClick(&window, Qt::Key_3, Qt::ControlModifier);
+    QTest::keyClick(&window, Qt::Key_3, Qt::AltModifier);
+    QTest::keyClick(&window, Qt::Key_A);
+    QTest::keyClick(&window, Qt::Key_Escape);
+    EXPECT_TRUE(pressed.empty());
+    EXPECT_FALSE(window.fullScreen()) << "Esc in the window changes nothing";
+    QTest::keyClick(&window, Qt::Key_3);
+    EXPECT_EQ(pressed, std::vector<int>{2});
+}
+
+// The quiz itself in the window. Ticks are run straight from the timer
+// models so that a whole quiz takes no time.
+class QuizWindow : public ::testing::Test {
+protected:
+    QuizWindow()
+    {
+        quiz.bind();
+        window.load();
+        window.show();
+    }
+
+    QPushButton* button(int index) { return static_cast<QPushButton*>(window.widgetFor(form.Answer[index])); }
+    std::size_t sounds() const { return multimedia.count(RecordingMultimedia::Call::Kind::PlaySound); }
+    bool shown(const VisualControl& control) { return window.widgetFor(control)->isVisibleTo(&window); }
+
+    Form1 form;
+    RecordingMultimedia multimedia;
+    Sound sound{multimedia, "C:\\Quiz"};
+    Quiz quiz{form, sound};
+    Window window{form};
+};
+
+// Answered from the keyboard.
+class KeysInTheQuiz : public QuizWindow {
+protected:
+    // Everything a key could change.
+    std::string state()
+    {
+        return std::to_string(quiz.QuestionIndex) + "/" + std::to_string(quiz.Score) + "/" + form.Mondai.text() + "/"
+               + form.Label1.caption() + "/" + std::to_string(sounds()) + "/" + std::to_string(shown(form.YES))
+               + std::to_string(shown(form.No)) + "/" + std::to_string(window.timerFor(form.Timer1)->isActive())
+               + std::to_string(window.timerFor(form.Timer2)->isActive());
+    }
+};
+
+TEST_F(KeysInTheQuiz, TwoAtTheFirstQuestionGivesTheCircleAndTheChime)
+{
+    form.Timer1.tick();
+    ASSERT_FALSE(form.Mondai.text().empty());
+    QTest::keyClick(&window, Qt::Key_2);
+    EXPECT_EQ(quiz.Score, 1);
+    EXPECT_EQ(quiz.QuestionIndex, 1);
+    EXPECT_TRUE(shown(form.YES));
+    EXPECT_FALSE(shown(form.No));
+    ASSERT_EQ(sounds(), 1u);
+    EXPECT_EQ(multimedia.calls.back().text, "C:\\Quiz\\pinpon.wav");
+}
+
+TEST_F(KeysInTheQuiz, ZeroAnswersWithTen)
+{
+    form.Timer1.tick();
+    QTest::keyClick(&window, Qt::Key_0, Qt::KeypadModifier); // two Santas: ten is wrong
+    EXPECT_EQ(quiz.Score, 0);
+    EXPECT_EQ(quiz.QuestionIndex, 1);
+    EXPECT_TRUE(shown(form.No));
+    EXPECT_EQ(multimedia.calls.back().text, "C:\\Quiz\\mistake.wav");
+}
+
+TEST_F(KeysInTheQuiz, ChangeNothingDuringASceneNorAfterTheResult)
+{
+    const Qt::Key everyDigit[] = {Qt::Key_0, Qt::Key_1, Qt::Key_2, Qt::Key_3, Qt::Key_4,
+                                  Qt::Key_5, Qt::Key_6, Qt::Key_7, Qt::Key_8, Qt::Key_9};
+    const auto pressAll = [&] {
+        for (Qt::Key key : everyDigit) {
+            QTest::keyClick(&window, key);
+            QTest::keyClick(&window, key, Qt::KeypadModifier);
+        }
+    };
+
+    // The first scene, before its question.
+    const std::string atStart = state();
+    pressAll();
+    EXPECT_EQ(state(), atStart);
+
+    for (int q = 0; q < 20; ++q) {
+        form.Timer1.tick();
+        const int answer = quiz.bank.answer(q);
+        QTest::keyClick(&window, answer == 10 ? Qt::Key_0 : Qt::Key(Qt::Key_0 + answer));
+        ASSERT_EQ(quiz.Score, q + 1) << "question " << q;
+        // The mark and then the next scene: the buttons sleep.
+        const std::string afterAnswer = state();
+        pressAll();
+        EXPECT_EQ(state(), afterAnswer) << "question " << q;
+        form.Timer2.tick();
+        const std::string scene = state();
+        pressAll();
+        EXPECT_EQ(state(), scene) << "question " << q;
+    }
+    form.Timer1.tick();
+    ASSERT_TRUE(form.Label1.visible());
+    const std::string result = state();
+    const QImage before = grab(window);
+    pressAll();
+    EXPECT_EQ(state(), result);
+    EXPECT_EQ(grab(window), before);
+}
+
+// Full screen on the 1280 x 1024 screen: 1024 / 624 times larger.
+class FullScreen : public QuizWindow {
+protected:
+    // Where a design point lands on the full-screen window.
+    QPoint onScreen(int x, int y) const
+    {
+        return window.stageGeometry().topLeft() + QPoint(scaledEdge(x, window.scale()), scaledEdge(y, window.scale()));
+    }
+};
+
+TEST(Scaling, ScalesEdgesSoNeighboursKeepTheirSharedColumn)
+{
+    const double k = 1024.0 / 624.0;
+    EXPECT_EQ(scaledRect(112, 520, 41, 50, 1.0), QRect(112, 520, 41, 50));
+    EXPECT_EQ(scaledRect(112, 520, 41, 50, k), QRect(184, 853, 67, 82));
+    EXPECT_EQ(scaledRect(152, 520, 41, 50, k), QRect(249, 853, 68, 82));
+    // Answer(0) ends after Answer(1) begins, by a column.
+    const QRect a0 = scaledRect(112, 520, 41, 50, k), a1 = scaledRect(152, 520, 41, 50, k);
+    EXPECT_GT(a0.right(), a1.left() - 1);
+    EXPECT_DOUBLE_EQ(fitScale(kDesign, kScreen), k);
+    EXPECT_DOUBLE_EQ(fitScale(kDesign, QSize(1278, 2000)), 2.0) << "the width comes first";
+    EXPECT_EQ(fittedRect(kDesign, kScreen, k), QRect(115, 0, 1049, 1024));
+    EXPECT_EQ(fittedRect(kDesign, kDesign, 1.0), QRect(QPoint(0, 0), kDesign));
+}
+
+TEST_F(FullScreen, FillsTheScreenHeightWithEveryControlScaledAndCentred)
+{
+    const double k = 1024.0 / 624.0;
+    window.setFullScreen(true);
+    QApplication::processEvents();
+    ASSERT_EQ(window.size(), kScreen);
+    EXPECT_DOUBLE_EQ(window.scale(), k);
+    EXPECT_EQ(window.stageGeometry(), QRect(115, 0, 1049, 1024));
+    for (VisualControl* control : visualControls(form)) {
+        QWidget* w = window.widgetFor(*control);
+        EXPECT_EQ(w->geometry(), scaledRect(control->left(), control->top(), control->width(), control->height(), k))
+            << control->displayName();
+        EXPECT_EQ(w->isVisibleTo(&window), control->visible()) << control->displayName();
+    }
+    // Moves made while full screen are scaled too.
+    form.Image1[3].setLeft(300);
+    form.Image1[3].setTop(200);
+    EXPECT_EQ(window.widgetFor(form.Image1[3])->pos(), QPoint(scaledEdge(300, k), scaledEdge(200, k)));
+
+    // White all round the stage, and the trees on it.
+    const QImage shot = grab(window);
+    for (QPoint p : {QPoint(5, 5), QPoint(110, 500), QPoint(1170, 500), QPoint(1275, 1020)})
+        EXPECT_EQ(shot.pixelColor(p), QColor(Qt::white)) << p.x() << "," << p.y();
+}
+
+TEST_F(FullScreen, AClickLandsOnTheScaledButtonAsOnTheOriginal)
+{
+    window.setFullScreen(true);
+    QApplication::processEvents();
+    // Point for point along the button row, the front-most control of the
+    // design is the one that gets the click.
+    for (int y : {520, 545, 569}) {
+        for (int x = 100; x <= 520; ++x) {
+            VisualControl* expected = controlAt(form, x, y);
+            QWidget* hit = window.childAt(onScreen(x, y));
+            if (expected && expected->name() == "Answer")
+                EXPECT_EQ(hit, window.widgetFor(*expected)) << x << "," << y;
+            else
+                EXPECT_EQ(dynamic_cast<QPushButton*>(hit), nullptr) << x << "," << y;
+        }
+    }
+    EXPECT_EQ(window.childAt(onScreen(232, 540)), button(3));
+    EXPECT_EQ(window.childAt(onScreen(152, 540)), button(1));
+
+    form.Timer1.tick();
+    QWidget* two = window.childAt(onScreen(172, 545));
+    QTest::mouseClick(two, Qt::LeftButton, {}, two->mapFrom(&window, onScreen(172, 545)));
+    EXPECT_EQ(quiz.Score, 1) << "button 2 answers the first question";
+    EXPECT_EQ(multimedia.calls.back().text, "C:\\Quiz\\pinpon.wav");
+}
+
+TEST_F(FullScreen, DrawsThePicturesFromTheirSourcesAtTheScale)
+{
+    window.setFullScreen(true);
+    const double k = window.scale();
+    form.Image1[0].setPicture(form.santa.picture());
+    form.Image1[0].setLeft(150);
+    form.Image1[0].setTop(200);
+    for (int i = 1; i < 10; ++i)
+        form.Image1[i].setVisible(false);
+    const QImage shot = grab(window);
+    const QRect slot = window.widgetFor(form.Image1[0])->geometry().translated(window.stageGeometry().topLeft());
+    const QImage sharp = renderArt(Art::Santa, k).convertToFormat(QImage::Format_RGB32);
+    EXPECT_EQ(shot.copy(slot), sharp.copy(0, 0, slot.width(), slot.height()));
+    // Enlarging the 1x picture instead would not give the same pixels.
+    const QImage blownUp = renderArt(Art::Santa, 1.0).scaled(sharp.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    EXPECT_NE(shot.copy(slot), blownUp.convertToFormat(QImage::Format_RGB32).copy(0, 0, slot.width(), slot.height()));
+}
+
+TEST_F(FullScreen, SetsTheTextsAtTheScaledSizeAndEveryQuestionStillFits)
+{
+    window.setFullScreen(true);
+    QApplication::processEvents();
+    auto* mondai = static_cast<QTextEdit*>(window.widgetFor(form.Mondai));
+    auto* label = static_cast<QLabel*>(window.widgetFor(form.Label1));
+    EXPECT_EQ(QFontInfo(mondai->font()).pixelSize(), 59);
+    EXPECT_EQ(QFontInfo(label->font()).pixelSize(), 44);
+    EXPECT_EQ(QFontInfo(button(0)->font()).pixelSize(), 18);
+    // Each question breaks into the same lines as in the window, and they fit.
+    std::vector<int> linesInTheWindow;
+    for (bool full : {false, true}) {
+        window.setFullScreen(full);
+        QApplication::processEvents();
+        for (int q = 0; q < 20; ++q) {
+            form.Mondai.setText(quiz.bank.text(q));
+            QTextDocument* text = mondai->document();
+            const QSizeF used = text->size(); // lays the text out
+            int lines = 0;
+            for (QTextBlock b = text->begin(); b.isValid(); b = b.next())
+                lines += b.layout()->lineCount();
+            EXPECT_GT(lines, 0);
+            if (!full)
+                linesInTheWindow.push_back(lines);
+            else
+                EXPECT_EQ(lines, linesInTheWindow[q]) << "question " << q;
+            EXPECT_LE(used.height(), mondai->viewport()->height()) << "question " << q << " is cut off";
+        }
+    }
+    for (std::int16_t score : {0, 10, 20})
+        EXPECT_LE(label->fontMetrics().horizontalAdvance(QString::fromStdString(Quiz::resultCaption(score))),
+                  label->width());
+}
+
+TEST_F(FullScreen, F11AndEscBringTheWindowBackAsItWasAndTheQuizGoesOn)
+{
+    const QImage windowed = grab(window);
+    const QPoint place = window.pos();
+    form.Timer1.tick();
+    QTest::keyClick(&window, Qt::Key_1); // wrong: two Santas
+    const int remaining = window.timerFor(form.Timer2)->remainingTime();
+
+    QTest::keyClick(&window, Qt::Key_F11);
+    QApplication::processEvents();
+    EXPECT_TRUE(window.fullScreen());
+    EXPECT_EQ(window.size(), kScreen);
+    EXPECT_TRUE(window.widgetFor(form.No)->isVisibleTo(&window));
+
+    QTest::keyClick(&window, Qt::Key_F11);
+    QApplication::processEvents();
+    EXPECT_FALSE(window.fullScreen());
+    EXPECT_EQ(window.size(), kDesign);
+    EXPECT_EQ(window.minimumSize(), window.maximumSize()) << "fixed again";
+    EXPECT_EQ(window.pos(), place);
+    EXPECT_EQ(window.scale(), 1.0);
+    for (VisualControl* control : visualControls(form))
+        EXPECT_EQ(window.widgetFor(*control)->geometry(),
+                  QRect(control->left(), control->top(), control->width(), control->height()))
+            << control->displayName();
+
+    // Quickly there and back: whatever the screen still says about the full
+    // screen, the window ends in its own size.
+    QTest::keyClick(&window, Qt::Key_F11);
+    QTest::keyClick(&window, Qt::Key_Escape);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return window.size() == kDesign; }, 5000)) << window.width();
+    EXPECT_FALSE(window.fullScreen());
+
+    // The quiz noticed nothing: the countdown runs on, the mark stays.
+    EXPECT_EQ(quiz.QuestionIndex, 1);
+    EXPECT_TRUE(window.timerFor(form.Timer2)->isActive());
+    EXPECT_LE(window.timerFor(form.Timer2)->remainingTime(), remaining);
+    EXPECT_TRUE(window.timerFor(form.Timer1)->isActive());
+    EXPECT_TRUE(window.widgetFor(form.No)->isVisibleTo(&window));
+    form.Timer2.tick();
+    EXPECT_NE(grab(window), windowed) << "a new scene";
+    // Back to how it looked at start-up after a full-screen trip.
+    Form1 other;
+    Window fresh(other);
+    fresh.show();
+    const QImage plain = grab(fresh);
+    fresh.setFullScreen(true);
+    grab(fresh);
+    fresh.setFullScreen(false);
+    EXPECT_EQ(grab(fresh), plain);
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    // An offscreen screen of 1280 x 1024 at 96 dots per inch.
+    QTemporaryDir dir;
+    const QString config = dir.filePath(QStringLiteral("screen.json"));
+    QFile file(config);
+    if (!file.open(QIODevice::WriteOnly))
+        return 1;
+    file.write(R"({"windowFrameMargins": false, "screens": [{"name": "screen", "x": 0, "y": 0,
+        "width": 1280, "height": 1024, "logicalDpi": 96, "logicalBaseDpi": 96, "dpr": 1}]})");
+    file.close();
+    qputenv("QT_QPA_PLATFORM", ("offscreen:configfile=" + config).toLocal8Bit());
+    QApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
