@@ -95,6 +95,7 @@ QWidget* Window::bind(CommandButton& model)
     auto* button = new QPushButton(stage_);
     button->setFocusPolicy(Qt::TabFocus);
     const auto index = static_cast<std::int16_t>(model.index());
+    answerButtons_.at(static_cast<std::size_t>(index)) = button;
     connect(button, &QPushButton::clicked, this, [this, index] {
         trace::event("click", std::to_string(index));
         run("Answer_Click", [this, index] { form_.clickAnswer(index); });
@@ -319,7 +320,7 @@ void Window::keyPressEvent(QKeyEvent* event)
 // the same handler runs with the same index as for the mouse.
 void Window::pressAnswer(std::size_t index)
 {
-    static_cast<QPushButton*>(widgetFor(form_.Answer.at(index)))->click();
+    answerButtons_.at(index)->click();
 }
 
 bool Window::eventFilter(QObject* watched, QEvent* event)

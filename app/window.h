@@ -4,6 +4,7 @@
 
 #include <QWidget>
 
+#include <array>
 #include <chrono>
 #include <exception>
 #include <functional>
@@ -11,6 +12,7 @@
 #include <string>
 #include <vector>
 
+class QPushButton;
 class QTimer;
 
 namespace pelmora {
@@ -85,6 +87,7 @@ private:
     // Everything that changes with the scale, run again when it does.
     std::vector<std::function<void()>> relayout_;
     std::map<const VisualControl*, QWidget*> widgets_;
+    std::array<QPushButton*, 10> answerButtons_{};
     std::map<const Timer*, QTimer*> timers_;
     ErrorReporter reporter_ = &Window::reportAndQuit;
     bool failed_ = false;
