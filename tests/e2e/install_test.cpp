@@ -59,6 +59,7 @@ const QStringList kInstalledFiles{
     QStringLiteral("share/icons/hicolor/32x32/apps/pelmora.png"),
     QStringLiteral("share/icons/hicolor/48x48/apps/pelmora.png"),
     QStringLiteral("share/icons/hicolor/256x256/apps/pelmora.png"),
+    QStringLiteral("share/man/man6/pelmora.6.gz"),
 };
 
 TEST(Install, LaysOutTheProgramWithItsSoundsIconsAndEntries)
