@@ -119,31 +119,51 @@ public:
         : samples_(samples), length_(length)
     {
         conversion_.stream = std::move(conversion);
-        const std::size_t frame = std::size_t(SDL_AUDIO_BITSIZE(spec.format) / 8) * spec.channels;
-        piece_ = frame * std::size_t(std::max(1, spec.freq / 100));
+        frame_ = std::size_t(SDL_AUDIO_BITSIZE(spec.format) / 8) * spec.channels;
+        piece_ = frame_ * std::size_t(std::max(1, spec.freq / 100));
+        format_ = spec.format;
+        const std::uint64_t frames = frame_ ? length_ / frame_ : 0;
+        expected_ = std::size_t((frames * kOutputFrequency + std::uint64_t(spec.freq) - 1) / std::uint64_t(spec.freq))
+            * kOutputChannels;
     }
 
     ~WavStream() override { sdl().SDL_FreeWAV(samples_); }
 
     std::size_t read(std::span<std::int16_t> out) override
     {
-        return conversion_.drain(out, [this] {
-            if (at_ >= length_)
-                return false;
+        // SDL's flush pads the input with zero bytes, on which an unsigned
+        // 8-bit sound would end in a full-scale click. True silence goes
+        // first, and nothing past the length the samples give is taken.
+        out = out.first(std::min(out.size(), expected_ - given_));
+        const std::size_t got = conversion_.drain(out, [this] {
+            if (at_ >= length_) {
+                if (padded_)
+                    return false;
+                padded_ = true;
+                const std::vector<Uint8> silence(piece_, format_ == AUDIO_U8 ? 0x80 : 0);
+                return sdl().SDL_AudioStreamPut(conversion_.stream.get(), silence.data(), int(silence.size())) == 0;
+            }
             const std::size_t count = std::min<std::size_t>(piece_, length_ - at_);
             if (sdl().SDL_AudioStreamPut(conversion_.stream.get(), samples_ + at_, int(count)) != 0)
                 return false;
             at_ += count;
             return true;
         });
+        given_ += got;
+        return got;
     }
 
 private:
     Uint8* samples_;
     std::size_t length_;
     Conversion conversion_;
+    std::size_t frame_ = 0;
     std::size_t piece_ = 0;
     std::size_t at_ = 0;
+    std::size_t expected_ = 0;
+    std::size_t given_ = 0;
+    SDL_AudioFormat format_ = 0;
+    bool padded_ = false;
 };
 
 class Mp3Stream final : public SoundStream {
