@@ -20,7 +20,7 @@ struct SdlLibrary {
     X(SDL_OpenAudioDevice) X(SDL_PauseAudioDevice) X(SDL_CloseAudioDevice) X(SDL_LockAudioDevice)       \
     X(SDL_UnlockAudioDevice) X(SDL_RWFromConstMem) X(SDL_LoadWAV_RW) X(SDL_FreeWAV)                     \
     X(SDL_NewAudioStream) X(SDL_AudioStreamPut) X(SDL_AudioStreamGet) X(SDL_AudioStreamAvailable)       \
-    X(SDL_AudioStreamFlush) X(SDL_FreeAudioStream)
+    X(SDL_AudioStreamFlush) X(SDL_FreeAudioStream) X(SDL_TLSCleanup)
 #define PELMORA_SDL_DECLARE(name) decltype(&::name) name = nullptr;
     PELMORA_SDL_FUNCTIONS(PELMORA_SDL_DECLARE)
 };

@@ -24,6 +24,7 @@ constexpr std::size_t kMaxEffectSamples = kMaxEffectSeconds * kOutputFrequency *
 constexpr std::size_t kMaxEffectFileSize = 16u << 20;
 // Music is decoded this far ahead of the device, a piece at a time.
 constexpr std::size_t kMusicPiece = 4096;
+constexpr std::size_t kMusicLead = kOutputFrequency * kOutputChannels / 2;
 constexpr auto kMusicRefill = std::chrono::milliseconds(200);
 
 // SDL's audio subsystem is started and stopped for the whole process: only
@@ -46,6 +47,16 @@ void sayOnce(std::atomic<bool>& said, const char* what, const std::string& why)
 
 std::atomic<bool> saidNoSound{false};
 std::atomic<bool> saidNoMp3{false};
+
+// SDL keeps its error text per thread, and frees it for threads of its own
+// only: each of ours hands it back as it ends.
+struct SdlThreadData {
+    ~SdlThreadData()
+    {
+        if (sdl())
+            sdl()->SDL_TLSCleanup();
+    }
+};
 
 } // namespace
 
@@ -86,6 +97,22 @@ SdlMultimedia::~SdlMultimedia()
         outputTaken = false;
 }
 
+namespace {
+
+// SDL's start-up, kept apart so that what SDL keeps from it for the life of
+// the process can be told from the rest (see tests/lsan.supp).
+[[gnu::noinline]] SDL_AudioDeviceID startSdlAudio(const SDL_AudioSpec& wanted, bool& started)
+{
+    started = sdl()->SDL_InitSubSystem(SDL_INIT_AUDIO) == 0;
+    if (!started)
+        return 0;
+    SDL_AudioSpec obtained{};
+    // No changes allowed: SDL converts to whatever the hardware wants.
+    return sdl()->SDL_OpenAudioDevice(nullptr, 0, &wanted, &obtained, 0);
+}
+
+} // namespace
+
 void SdlMultimedia::openDevice()
 {
     SDL_AudioDeviceID device = 0;
@@ -94,22 +121,17 @@ void SdlMultimedia::openDevice()
     if (!sdl()) {
         sayOnce(saidNoSound, "no sound", sdlLibraryError());
     } else {
-        started = sdl()->SDL_InitSubSystem(SDL_INIT_AUDIO) == 0;
-        if (started) {
-            SDL_AudioSpec wanted{};
-            wanted.freq = kOutputFrequency;
-            wanted.format = AUDIO_S16SYS;
-            wanted.channels = kOutputChannels;
-            wanted.samples = kBufferFrames;
-            wanted.userdata = this;
-            wanted.callback = [](void* self, Uint8* stream, int length) {
-                static_cast<SdlMultimedia*>(self)->fill(
-                    {reinterpret_cast<std::int16_t*>(stream), std::size_t(length) / sizeof(std::int16_t)});
-            };
-            SDL_AudioSpec obtained{};
-            // No changes allowed: SDL converts to whatever the hardware wants.
-            device = sdl()->SDL_OpenAudioDevice(nullptr, 0, &wanted, &obtained, 0);
-        }
+        SDL_AudioSpec wanted{};
+        wanted.freq = kOutputFrequency;
+        wanted.format = AUDIO_S16SYS;
+        wanted.channels = kOutputChannels;
+        wanted.samples = kBufferFrames;
+        wanted.userdata = this;
+        wanted.callback = [](void* self, Uint8* stream, int length) {
+            static_cast<SdlMultimedia*>(self)->fill(
+                {reinterpret_cast<std::int16_t*>(stream), std::size_t(length) / sizeof(std::int16_t)});
+        };
+        device = startSdlAudio(wanted, started);
         if (device == 0)
             sayOnce(saidNoSound, "no sound", sdl()->SDL_GetError());
         if (device != 0 && options_.mp3) {
@@ -155,6 +177,7 @@ std::unique_ptr<SoundStream> SdlMultimedia::openSoundFile(const std::filesystem:
 
 void SdlMultimedia::runEffects()
 {
+    const SdlThreadData threadData;
     openDevice();
     std::unique_lock lock(mutex_);
     for (;;) {
@@ -187,6 +210,7 @@ void SdlMultimedia::runEffects()
 
 void SdlMultimedia::runMusic()
 {
+    const SdlThreadData threadData;
     std::unique_lock lock(mutex_);
     for (;;) {
         // Woken by a request, or when the music has played for a while.
@@ -226,16 +250,18 @@ void SdlMultimedia::startMusic(const std::string& name)
     std::unique_ptr<SoundStream> stream = openSoundFile(platformPath(name), kMaxFileSize);
     if (!stream)
         return;
-    std::array<std::int16_t, kMusicPiece> piece;
-    const std::size_t first = stream->read(piece);
+    // A good lead before the device is given the music, so that a busy
+    // machine does not leave it waiting for this thread.
+    std::vector<std::int16_t> lead(kMusicLead);
+    const std::size_t first = stream->read(lead);
     underDeviceLock([&] {
         playing_.music.clear();
-        playing_.music.push(std::span(piece).first(first));
-        playing_.musicEnded = first < piece.size();
+        playing_.music.push(std::span(lead).first(first));
+        playing_.musicEnded = first < lead.size();
         playing_.musicOn = first > 0;
     });
     musicName_ = name;
-    music_ = first < piece.size() ? nullptr : std::move(stream);
+    music_ = first < lead.size() ? nullptr : std::move(stream);
 }
 
 void SdlMultimedia::decodeAhead()

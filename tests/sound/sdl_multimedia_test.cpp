@@ -356,8 +356,9 @@ TEST_F(DiskAudio, UnknownCommandsLeaveTheMusicAlone)
     waitForMusicToEnd();
     waitForSilence();
 
-    const std::vector<std::vector<int>> runs = soundingRuns(heard());
-    ASSERT_EQ(runs.size(), 1u);
+    const Peaks peaks = heard();
+    const std::vector<std::vector<int>> runs = soundingRuns(peaks);
+    ASSERT_EQ(runs.size(), 1u) << testing::PrintToString(peaks);
     EXPECT_GE(runs.front().size(), 38u);
 }
 
