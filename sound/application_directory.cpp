@@ -1,5 +1,7 @@
 #include "sound.h"
 
+#include "audio_file.h"
+
 #include <filesystem>
 #include <system_error>
 
@@ -16,9 +18,18 @@ namespace {
 std::filesystem::path executablePath()
 {
 #if defined(_WIN32)
-    char buffer[MAX_PATH];
-    const DWORD n = GetModuleFileNameA(nullptr, buffer, MAX_PATH);
-    return std::filesystem::path(std::string(buffer, n));
+    // The wide name, grown until it fits: a long path is cut off, not failed.
+    std::wstring buffer(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD n = GetModuleFileNameW(nullptr, buffer.data(), DWORD(buffer.size()));
+        if (n == 0)
+            return {};
+        if (n < buffer.size()) {
+            buffer.resize(n);
+            return std::filesystem::path(buffer);
+        }
+        buffer.resize(buffer.size() * 2);
+    }
 #elif defined(__APPLE__)
     char buffer[4096];
     std::uint32_t size = sizeof buffer;
@@ -35,10 +46,17 @@ std::filesystem::path executablePath()
 
 std::string applicationDirectory()
 {
-    const std::filesystem::path exe = executablePath();
+    const std::filesystem::path directory = executablePath().parent_path();
     // With no answer from the platform the names are relative to nothing in
     // particular: the sounds are then simply not found.
-    return exe.parent_path().string();
+#if defined(_WIN32)
+    // UTF-8 of the wide name, which the multimedia layer makes wide again:
+    // the ANSI text would lose a Japanese user name.
+    const std::wstring& wide = directory.native();
+    return utf8FromUtf16(std::u16string_view(reinterpret_cast<const char16_t*>(wide.data()), wide.size()));
+#else
+    return directory.string();
+#endif
 }
 
 } // namespace pelmora

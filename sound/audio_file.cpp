@@ -1,5 +1,7 @@
 #include "audio_file.h"
 
+#include "audio_streams.h"
+
 #include <algorithm>
 #include <cstring>
 #include <fstream>
@@ -15,68 +17,74 @@ bool startsWith(std::span<const std::uint8_t> bytes, const char* magic, std::siz
     return bytes.size() >= at + n && std::memcmp(bytes.data() + at, magic, n) == 0;
 }
 
-std::uint32_t littleEndian32(std::span<const std::uint8_t> bytes, std::size_t at)
-{
-    return std::uint32_t(bytes[at]) | std::uint32_t(bytes[at + 1]) << 8
-        | std::uint32_t(bytes[at + 2]) << 16 | std::uint32_t(bytes[at + 3]) << 24;
-}
+class FileSource final : public ByteSource {
+public:
+    explicit FileSource(const std::filesystem::path& path) : in_(path, std::ios::binary) {}
+    bool good() const { return bool(in_); }
 
-bool isMp3FrameHeader(std::span<const std::uint8_t> bytes, std::size_t at)
-{
-    if (bytes.size() < at + 4)
-        return false;
-    const std::uint8_t b1 = bytes[at + 1];
-    const std::uint8_t b2 = bytes[at + 2];
-    const bool sync = bytes[at] == 0xFF && (b1 & 0xE0) == 0xE0;
-    const bool version = ((b1 >> 3) & 0x3) != 0x1;
-    const bool layer = ((b1 >> 1) & 0x3) != 0x0;
-    const bool bitrate = (b2 >> 4) != 0xF;
-    const bool sampleRate = ((b2 >> 2) & 0x3) != 0x3;
-    return sync && version && layer && bitrate && sampleRate;
-}
-
-bool isMp3(std::span<const std::uint8_t> bytes)
-{
-    if (!startsWith(bytes, "ID3"))
-        return isMp3FrameHeader(bytes, 0);
-    // An ID3v2 tag: its size is stored in four bytes of seven bits each, and
-    // real audio frames must follow it.
-    if (bytes.size() < 10 || bytes[3] == 0xFF || bytes[4] == 0xFF)
-        return false;
-    std::uint32_t size = 0;
-    for (std::size_t i = 6; i < 10; ++i) {
-        if (bytes[i] & 0x80)
-            return false;
-        size = size << 7 | bytes[i];
+    std::size_t read(std::span<std::uint8_t> out) override
+    {
+        in_.read(reinterpret_cast<char*>(out.data()), std::streamsize(out.size()));
+        return std::size_t(in_.gcount());
     }
-    const bool footer = bytes[5] & 0x10;
-    return isMp3FrameHeader(bytes, 10 + std::size_t(size) + (footer ? 10 : 0));
-}
+
+private:
+    std::ifstream in_;
+};
 
 } // namespace
 
-AudioFormat detectAudioFormat(std::span<const std::uint8_t> bytes)
+AudioFormat detectAudioFormat(std::span<const std::uint8_t> start)
 {
-    if (startsWith(bytes, "RIFF") && startsWith(bytes, "WAVE", 8)) {
-        const std::uint64_t declared = std::uint64_t(littleEndian32(bytes, 4)) + 8;
-        return declared <= bytes.size() ? AudioFormat::Wav : AudioFormat::Unknown;
-    }
-    if (startsWith(bytes, "OggS"))
-        return AudioFormat::Ogg;
-    if (startsWith(bytes, "fLaC"))
-        return AudioFormat::Flac;
-    if (isMp3(bytes))
-        return AudioFormat::Mp3;
-    return AudioFormat::Unknown;
+    return startsWith(start, "RIFF") && startsWith(start, "WAVE", 8) ? AudioFormat::Wav : AudioFormat::Mp3;
 }
 
 std::filesystem::path platformPath(std::string_view windowsName)
 {
     std::u8string name(windowsName.begin(), windowsName.end());
-#if !defined(_WIN32)
+#if defined(_WIN32)
+    // Made wide here, from UTF-8: the ANSI code page would lose any
+    // character outside it.
+    try {
+        return std::filesystem::path(name);
+    } catch (const std::exception&) {
+        return {};
+    }
+#else
     std::replace(name.begin(), name.end(), u8'\\', u8'/');
-#endif
     return std::filesystem::path(name);
+#endif
+}
+
+std::string utf8FromUtf16(std::u16string_view text)
+{
+    std::string out;
+    out.reserve(text.size() * 3);
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        char32_t c = text[i];
+        if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
+            c = 0x10000 + ((c - 0xD800) << 10) + (text[i + 1] - 0xDC00);
+            ++i;
+        } else if (c >= 0xD800 && c <= 0xDFFF) {
+            c = 0xFFFD;
+        }
+        if (c < 0x80) {
+            out += char(c);
+        } else if (c < 0x800) {
+            out += char(0xC0 | (c >> 6));
+            out += char(0x80 | (c & 0x3F));
+        } else if (c < 0x10000) {
+            out += char(0xE0 | (c >> 12));
+            out += char(0x80 | ((c >> 6) & 0x3F));
+            out += char(0x80 | (c & 0x3F));
+        } else {
+            out += char(0xF0 | (c >> 18));
+            out += char(0x80 | ((c >> 12) & 0x3F));
+            out += char(0x80 | ((c >> 6) & 0x3F));
+            out += char(0x80 | (c & 0x3F));
+        }
+    }
+    return out;
 }
 
 std::optional<std::string> playCommandFile(std::string_view command)
@@ -116,24 +124,14 @@ std::optional<FileStamp> stampOf(const std::filesystem::path& path)
     return stamp;
 }
 
-std::optional<AudioFile> readAudioFile(const std::filesystem::path& path, std::uintmax_t maxSize)
+std::unique_ptr<ByteSource> fileSource(const std::filesystem::path& path)
 {
-    const std::optional<FileStamp> stamp = stampOf(path);
-    if (!stamp || stamp->size == 0 || stamp->size > maxSize)
-        return std::nullopt;
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
-        return std::nullopt;
-    AudioFile file;
-    file.stamp = *stamp;
-    file.bytes.resize(std::size_t(stamp->size));
-    in.read(reinterpret_cast<char*>(file.bytes.data()), std::streamsize(file.bytes.size()));
-    // The file may have shrunk since it was measured.
-    file.bytes.resize(std::size_t(in.gcount()));
-    file.format = detectAudioFormat(file.bytes);
-    if (file.format == AudioFormat::Unknown)
-        return std::nullopt;
-    return file;
+    if (!stampOf(path))
+        return nullptr;
+    auto source = std::make_unique<FileSource>(path);
+    if (!source->good())
+        return nullptr;
+    return source;
 }
 
 } // namespace pelmora

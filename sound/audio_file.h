@@ -2,24 +2,29 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <span>
 #include <string>
 #include <string_view>
-#include <vector>
 
 namespace pelmora {
 
-enum class AudioFormat { Unknown, Wav, Mp3, Ogg, Flac };
+class ByteSource;
 
-// What the bytes of a whole file hold, judged by their content and never by
-// the file's name. A WAV file shorter than its own header says counts as
-// unknown: it has been cut off.
-AudioFormat detectAudioFormat(std::span<const std::uint8_t> bytes);
+// Which decoder the first bytes of a file go to: RIFF/WAVE to SDL's WAV
+// loader, anything else to libmpg123, which finds MP3 frames past tags and
+// junk or turns the file away.
+enum class AudioFormat { Wav, Mp3 };
+AudioFormat detectAudioFormat(std::span<const std::uint8_t> start);
 
 // A name in the Windows form (backslash separators, UTF-8 bytes) as a path
-// of this platform.
+// of this platform; empty where the bytes are no UTF-8 the platform takes.
 std::filesystem::path platformPath(std::string_view windowsName);
+
+// UTF-16 as the wide Windows functions give it, as UTF-8. A lone surrogate,
+// which names no character, becomes U+FFFD.
+std::string utf8FromUtf16(std::u16string_view text);
 
 // The file name of a "play <file>" command: the verb in any case, then
 // everything after the blanks that follow it, blanks included. Nothing for
@@ -37,14 +42,8 @@ struct FileStamp {
 // Nothing for anything but an existing regular file.
 std::optional<FileStamp> stampOf(const std::filesystem::path& path);
 
-struct AudioFile {
-    FileStamp stamp;
-    AudioFormat format = AudioFormat::Unknown;
-    std::vector<std::uint8_t> bytes;
-};
-
-// Reads a whole regular file of at most maxSize bytes. Nothing when the file
-// cannot be read, is empty, too large, or holds no known audio format.
-std::optional<AudioFile> readAudioFile(const std::filesystem::path& path, std::uintmax_t maxSize);
+// The bytes of a regular file as they are read; nothing for anything else
+// or a file that cannot be opened.
+std::unique_ptr<ByteSource> fileSource(const std::filesystem::path& path);
 
 } // namespace pelmora

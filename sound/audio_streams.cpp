@@ -1,18 +1,16 @@
 #include "audio_streams.h"
 
+#include "audio_file.h"
 #include "sdl_library.h"
 
 #include <algorithm>
+#include <array>
 #include <limits>
 
 namespace pelmora {
 
 namespace {
 
-// Longer than any 16-bit stereo file within the size limit of the layer,
-// and short enough that an 8-bit mono file at a low rate cannot blow up
-// into gigabytes once converted.
-constexpr std::uint64_t kMaxPcmSeconds = 600;
 // MP3 bytes handed to the decoder at a time.
 constexpr std::size_t kFeedPiece = 4096;
 // One MPEG frame: at most 1152 samples on each of two channels.
@@ -21,6 +19,11 @@ constexpr std::size_t kDecodePiece = 1152 * 2 * sizeof(std::int16_t);
 const SdlLibrary& sdl()
 {
     return *sdlLibrary();
+}
+
+bool frequencyAllowed(long frequency)
+{
+    return frequency >= kMinSourceFrequency && frequency <= kMaxSourceFrequency;
 }
 
 struct AudioStreamDeleter {
@@ -34,45 +37,158 @@ AudioStream toOutput(SDL_AudioFormat format, int channels, int frequency)
                                                 kOutputChannels, kOutputFrequency));
 }
 
-class PcmStream final : public MusicStream {
-public:
-    explicit PcmStream(std::shared_ptr<const Pcm> pcm) : pcm_(std::move(pcm)) {}
+// The conversion of one sound to the output format, with what an earlier
+// conversion of the same sound still held when its format changed.
+struct Conversion {
+    AudioStream stream;
+    Pcm carried;
+    std::size_t carriedAt = 0;
+    bool flushed = false;
 
-    std::size_t read(std::span<std::int16_t> out) override
+    // Takes what the conversion holds into out, asking more() for input each
+    // time it runs dry; more() returns false once there is none left.
+    template <class More>
+    std::size_t drain(std::span<std::int16_t> out, More more)
     {
-        const std::size_t count = std::min(out.size(), pcm_->size() - at_);
-        std::copy_n(pcm_->begin() + std::ptrdiff_t(at_), count, out.begin());
+        std::size_t filled = 0;
+        while (filled < out.size()) {
+            if (carriedAt < carried.size()) {
+                const std::size_t count = std::min(out.size() - filled, carried.size() - carriedAt);
+                std::copy_n(carried.begin() + std::ptrdiff_t(carriedAt), count, out.begin() + std::ptrdiff_t(filled));
+                carriedAt += count;
+                filled += count;
+                continue;
+            }
+            const int got = sdl().SDL_AudioStreamGet(stream.get(), out.data() + filled,
+                                                     int((out.size() - filled) * sizeof(std::int16_t)));
+            if (got < 0)
+                break;
+            filled += std::size_t(got) / sizeof(std::int16_t);
+            if (got > 0)
+                continue;
+            if (flushed)
+                break;
+            if (!more()) {
+                flushed = true;
+                sdl().SDL_AudioStreamFlush(stream.get());
+            }
+        }
+        return filled;
+    }
+
+    // Starts a conversion from another format; what the old one held back
+    // is played first.
+    bool change(SDL_AudioFormat format, int channels, int frequency)
+    {
+        if (stream) {
+            sdl().SDL_AudioStreamFlush(stream.get());
+            const int held = sdl().SDL_AudioStreamAvailable(stream.get());
+            carried.erase(carried.begin(), carried.begin() + std::ptrdiff_t(carriedAt));
+            carriedAt = 0;
+            const std::size_t at = carried.size();
+            carried.resize(at + std::size_t(held) / sizeof(std::int16_t));
+            sdl().SDL_AudioStreamGet(stream.get(), carried.data() + at, held);
+        }
+        stream = toOutput(format, channels, frequency);
+        return stream != nullptr;
+    }
+};
+
+class MemorySource final : public ByteSource {
+public:
+    explicit MemorySource(std::vector<std::uint8_t> bytes) : bytes_(std::move(bytes)) {}
+
+    std::size_t read(std::span<std::uint8_t> out) override
+    {
+        const std::size_t count = std::min(out.size(), bytes_.size() - at_);
+        std::copy_n(bytes_.begin() + std::ptrdiff_t(at_), count, out.begin());
         at_ += count;
         return count;
     }
 
 private:
-    std::shared_ptr<const Pcm> pcm_;
+    std::vector<std::uint8_t> bytes_;
     std::size_t at_ = 0;
 };
 
-class Mp3Stream final : public MusicStream {
+// The samples SDL's loader made of a WAV file, converted ten milliseconds of
+// them at a time.
+class WavStream final : public SoundStream {
 public:
-    static std::unique_ptr<MusicStream> open(std::shared_ptr<const std::vector<std::uint8_t>> bytes)
+    WavStream(Uint8* samples, Uint32 length, const SDL_AudioSpec& spec, AudioStream conversion)
+        : samples_(samples), length_(length)
     {
-        std::unique_ptr<Mp3Stream> stream(new Mp3Stream(std::move(bytes)));
+        conversion_.stream = std::move(conversion);
+        frame_ = std::size_t(SDL_AUDIO_BITSIZE(spec.format) / 8) * spec.channels;
+        piece_ = frame_ * std::size_t(std::max(1, spec.freq / 100));
+        format_ = spec.format;
+        const std::uint64_t frames = frame_ ? length_ / frame_ : 0;
+        expected_ = std::size_t((frames * kOutputFrequency + std::uint64_t(spec.freq) - 1) / std::uint64_t(spec.freq))
+            * kOutputChannels;
+    }
+
+    ~WavStream() override { sdl().SDL_FreeWAV(samples_); }
+
+    std::size_t read(std::span<std::int16_t> out) override
+    {
+        // SDL's flush pads the input with zero bytes, on which an unsigned
+        // 8-bit sound would end in a full-scale click. True silence goes
+        // first, and nothing past the length the samples give is taken.
+        out = out.first(std::min(out.size(), expected_ - given_));
+        const std::size_t got = conversion_.drain(out, [this] {
+            if (at_ >= length_) {
+                if (padded_)
+                    return false;
+                padded_ = true;
+                const std::vector<Uint8> silence(piece_, format_ == AUDIO_U8 ? 0x80 : 0);
+                return sdl().SDL_AudioStreamPut(conversion_.stream.get(), silence.data(), int(silence.size())) == 0;
+            }
+            const std::size_t count = std::min<std::size_t>(piece_, length_ - at_);
+            if (sdl().SDL_AudioStreamPut(conversion_.stream.get(), samples_ + at_, int(count)) != 0)
+                return false;
+            at_ += count;
+            return true;
+        });
+        given_ += got;
+        return got;
+    }
+
+private:
+    Uint8* samples_;
+    std::size_t length_;
+    Conversion conversion_;
+    std::size_t frame_ = 0;
+    std::size_t piece_ = 0;
+    std::size_t at_ = 0;
+    std::size_t expected_ = 0;
+    std::size_t given_ = 0;
+    SDL_AudioFormat format_ = 0;
+    bool padded_ = false;
+};
+
+class Mp3Stream final : public SoundStream {
+public:
+    static std::unique_ptr<SoundStream> open(const Mpg123Library& mpg123, std::vector<std::uint8_t> start,
+                                             std::unique_ptr<ByteSource> rest)
+    {
+        std::unique_ptr<Mp3Stream> stream(new Mp3Stream(mpg123, std::move(start), std::move(rest)));
         int error = 0;
-        stream->decoder_ = sdl().mpg123_new(nullptr, &error);
+        stream->decoder_ = mpg123.mpg123_new(nullptr, &error);
         if (!stream->decoder_)
             return nullptr;
         mpg123_handle* decoder = stream->decoder_;
         // Tags are of no use here: skipped, not kept.
-        sdl().mpg123_param(decoder, MPG123_ADD_FLAGS, MPG123_QUIET | MPG123_SKIP_ID3V2, 0);
-        sdl().mpg123_format_none(decoder);
+        mpg123.mpg123_param(decoder, MPG123_ADD_FLAGS, MPG123_QUIET | MPG123_SKIP_ID3V2, 0);
+        mpg123.mpg123_format_none(decoder);
         const long* rates = nullptr;
         std::size_t count = 0;
-        sdl().mpg123_rates(&rates, &count);
+        mpg123.mpg123_rates(&rates, &count);
         for (std::size_t i = 0; i < count; ++i)
-            sdl().mpg123_format(decoder, rates[i], MPG123_MONO | MPG123_STEREO, MPG123_ENC_SIGNED_16);
-        if (sdl().mpg123_open_feed(decoder) != MPG123_OK)
+            mpg123.mpg123_format(decoder, rates[i], MPG123_MONO | MPG123_STEREO, MPG123_ENC_SIGNED_16);
+        if (mpg123.mpg123_open_feed(decoder) != MPG123_OK)
             return nullptr;
         // The first frame found tells the format; bytes without one are no MP3.
-        while (!stream->output_)
+        while (!stream->conversion_.stream)
             if (!stream->decodeMore())
                 return nullptr;
         return stream;
@@ -81,41 +197,30 @@ public:
     ~Mp3Stream() override
     {
         if (decoder_)
-            sdl().mpg123_delete(decoder_);
+            mpg123_.mpg123_delete(decoder_);
     }
 
     std::size_t read(std::span<std::int16_t> out) override
     {
-        std::size_t filled = 0;
-        while (filled < out.size()) {
-            const int got = sdl().SDL_AudioStreamGet(output_.get(), out.data() + filled,
-                                                     int((out.size() - filled) * sizeof(std::int16_t)));
-            if (got < 0)
-                break;
-            filled += std::size_t(got) / sizeof(std::int16_t);
-            if (got > 0)
-                continue;
-            if (ended_)
-                break;
-            if (!decodeMore()) {
-                ended_ = true;
-                sdl().SDL_AudioStreamFlush(output_.get());
-            }
-        }
-        return filled;
+        return conversion_.drain(out, [this] { return decodeMore(); });
     }
 
 private:
-    explicit Mp3Stream(std::shared_ptr<const std::vector<std::uint8_t>> bytes) : bytes_(std::move(bytes)) {}
+    Mp3Stream(const Mpg123Library& mpg123, std::vector<std::uint8_t> start, std::unique_ptr<ByteSource> rest)
+        : mpg123_(mpg123), start_(std::move(start)), rest_(std::move(rest))
+    {
+    }
 
-    // Decodes at most one frame into the output stream, or feeds the decoder
-    // or takes a new format. False once nothing more will come.
+    // Decodes at most one frame into the conversion, or feeds the decoder or
+    // takes a new format. False once nothing more will come.
     bool decodeMore()
     {
-        unsigned char piece[kDecodePiece];
+        std::array<unsigned char, kDecodePiece> piece;
         std::size_t done = 0;
-        const int result = sdl().mpg123_read(decoder_, piece, sizeof piece, &done);
-        if (done > 0 && (!output_ || sdl().SDL_AudioStreamPut(output_.get(), piece, int(done)) != 0))
+        const int result = mpg123_.mpg123_read(decoder_, piece.data(), piece.size(), &done);
+        if (done > 0
+            && (!conversion_.stream
+                || sdl().SDL_AudioStreamPut(conversion_.stream.get(), piece.data(), int(done)) != 0))
             return false;
         switch (result) {
         case MPG123_OK:
@@ -132,13 +237,18 @@ private:
 
     bool feed()
     {
-        if (fed_ == bytes_->size())
-            return false;
-        const std::size_t count = std::min(kFeedPiece, bytes_->size() - fed_);
-        if (sdl().mpg123_feed(decoder_, bytes_->data() + fed_, count) != MPG123_OK)
-            return false;
-        fed_ += count;
-        return true;
+        std::array<std::uint8_t, kFeedPiece> piece;
+        std::span<const std::uint8_t> bytes;
+        if (!start_.empty()) {
+            bytes = start_;
+        } else {
+            bytes = std::span(piece).first(rest_->read(piece));
+            if (bytes.empty())
+                return false;
+        }
+        const bool fed = mpg123_.mpg123_feed(decoder_, bytes.data(), bytes.size()) == MPG123_OK;
+        start_ = {};
+        return fed;
     }
 
     bool takeFormat()
@@ -146,68 +256,96 @@ private:
         long frequency = 0;
         int channels = 0;
         int encoding = 0;
-        if (sdl().mpg123_getformat(decoder_, &frequency, &channels, &encoding) != MPG123_OK
-            || encoding != MPG123_ENC_SIGNED_16 || frequency <= 0
-            || frequency > std::numeric_limits<int>::max())
+        if (mpg123_.mpg123_getformat(decoder_, &frequency, &channels, &encoding) != MPG123_OK
+            || encoding != MPG123_ENC_SIGNED_16 || !frequencyAllowed(frequency))
             return false;
-        if (output_ && frequency == frequency_ && channels == channels_)
+        if (conversion_.stream && frequency == frequency_ && channels == channels_)
             return true;
-        // A file that changes its rate midway is rare: the few samples the
-        // old conversion still held back are dropped.
-        output_ = toOutput(AUDIO_S16SYS, channels, int(frequency));
         frequency_ = frequency;
         channels_ = channels;
-        return output_ != nullptr;
+        return conversion_.change(AUDIO_S16SYS, channels, int(frequency));
     }
 
-    std::shared_ptr<const std::vector<std::uint8_t>> bytes_;
-    std::size_t fed_ = 0;
+    const Mpg123Library& mpg123_;
+    std::vector<std::uint8_t> start_;
+    std::unique_ptr<ByteSource> rest_;
     mpg123_handle* decoder_ = nullptr;
-    AudioStream output_;
+    Conversion conversion_;
     long frequency_ = 0;
     int channels_ = 0;
-    bool ended_ = false;
 };
 
 } // namespace
 
-std::shared_ptr<const Pcm> decodeWav(std::span<const std::uint8_t> bytes)
+std::unique_ptr<ByteSource> memorySource(std::vector<std::uint8_t> bytes)
+{
+    return std::make_unique<MemorySource>(std::move(bytes));
+}
+
+std::unique_ptr<SoundStream> decodeWav(std::vector<std::uint8_t> bytes)
 {
     if (bytes.size() > std::size_t(std::numeric_limits<int>::max()))
         return nullptr;
+    // SDL is told to believe the RIFF size; a size past the end of the file,
+    // as some writers leave it, is believed as far as the file goes.
+    if (bytes.size() >= 8) {
+        const std::uint64_t declared = std::uint64_t(bytes[4]) | std::uint64_t(bytes[5]) << 8
+            | std::uint64_t(bytes[6]) << 16 | std::uint64_t(bytes[7]) << 24;
+        if (declared + 8 > bytes.size()) {
+            const std::uint32_t real = std::uint32_t(bytes.size() - 8);
+            for (int i = 0; i < 4; ++i)
+                bytes[std::size_t(4 + i)] = std::uint8_t(real >> (8 * i));
+        }
+    }
     SDL_RWops* source = sdl().SDL_RWFromConstMem(bytes.data(), int(bytes.size()));
     if (!source)
         return nullptr;
-    SDL_AudioSpec wav{};
+    SDL_AudioSpec spec{};
     Uint8* samples = nullptr;
     Uint32 length = 0;
-    if (!sdl().SDL_LoadWAV_RW(source, 1, &wav, &samples, &length))
+    if (!sdl().SDL_LoadWAV_RW(source, 1, &spec, &samples, &length))
         return nullptr;
-    const std::unique_ptr<Uint8, decltype(sdl().SDL_FreeWAV)> owned(samples, sdl().SDL_FreeWAV);
+    std::unique_ptr<Uint8, decltype(sdl().SDL_FreeWAV)> owned(samples, sdl().SDL_FreeWAV);
+    if (!frequencyAllowed(spec.freq))
+        return nullptr;
+    AudioStream conversion = toOutput(spec.format, spec.channels, spec.freq);
+    if (!conversion)
+        return nullptr;
+    return std::make_unique<WavStream>(owned.release(), length, spec, std::move(conversion));
+}
 
-    const std::uint64_t frameSize = std::uint64_t(SDL_AUDIO_BITSIZE(wav.format) / 8) * wav.channels;
-    if (frameSize == 0 || wav.freq <= 0 || length > std::uint32_t(std::numeric_limits<int>::max())
-        || length / frameSize > kMaxPcmSeconds * std::uint64_t(wav.freq))
-        return nullptr;
-    const AudioStream stream = toOutput(wav.format, wav.channels, wav.freq);
-    if (!stream || sdl().SDL_AudioStreamPut(stream.get(), samples, int(length)) != 0
-        || sdl().SDL_AudioStreamFlush(stream.get()) != 0)
-        return nullptr;
-    const int available = sdl().SDL_AudioStreamAvailable(stream.get());
-    auto pcm = std::make_shared<Pcm>(std::size_t(available) / sizeof(std::int16_t));
-    if (sdl().SDL_AudioStreamGet(stream.get(), pcm->data(), available) != available)
-        return nullptr;
+std::unique_ptr<SoundStream> openSound(std::unique_ptr<ByteSource> source, const Mpg123Library* mpg123,
+                                       std::size_t maxWavBytes)
+{
+    std::vector<std::uint8_t> start(12);
+    start.resize(source->read(start));
+    if (detectAudioFormat(start) == AudioFormat::Mp3)
+        return mpg123 ? Mp3Stream::open(*mpg123, std::move(start), std::move(source)) : nullptr;
+
+    std::vector<std::uint8_t> bytes = std::move(start);
+    std::array<std::uint8_t, 1 << 16> piece;
+    while (const std::size_t got = source->read(piece)) {
+        if (bytes.size() + got > maxWavBytes)
+            return nullptr;
+        bytes.insert(bytes.end(), piece.begin(), piece.begin() + std::ptrdiff_t(got));
+    }
+    return decodeWav(std::move(bytes));
+}
+
+std::shared_ptr<const Pcm> readAtMost(SoundStream& stream, std::size_t maxSamples)
+{
+    maxSamples -= maxSamples % kOutputChannels;
+    auto pcm = std::make_shared<Pcm>();
+    std::array<std::int16_t, 4096> piece;
+    while (pcm->size() < maxSamples) {
+        const std::size_t wanted = std::min(piece.size(), maxSamples - pcm->size());
+        const std::size_t got = stream.read(std::span(piece).first(wanted));
+        pcm->insert(pcm->end(), piece.begin(), piece.begin() + std::ptrdiff_t(got));
+        if (got < wanted)
+            break;
+    }
+    pcm->shrink_to_fit();
     return pcm;
-}
-
-std::unique_ptr<MusicStream> playPcm(std::shared_ptr<const Pcm> pcm)
-{
-    return std::make_unique<PcmStream>(std::move(pcm));
-}
-
-std::unique_ptr<MusicStream> streamMp3(std::shared_ptr<const std::vector<std::uint8_t>> bytes)
-{
-    return Mp3Stream::open(std::move(bytes));
 }
 
 void mixInto(std::span<std::int16_t> out, std::span<const std::int16_t> source)

@@ -8,33 +8,55 @@
 
 namespace pelmora {
 
+struct Mpg123Library;
+
 // The one format of the output: the device is opened in it and every sound
-// is converted to it. The functions below need the libraries of
-// sdlLibrary() to be loaded.
+// is converted to it. The functions below need sdlLibrary() to be loaded.
 constexpr int kOutputFrequency = 44100;
 constexpr int kOutputChannels = 2;
+
+// The sample rates a sound may have. Outside them SDL's converter would
+// blow a short file up into hundreds of megabytes (1 Hz) or overflow while
+// setting itself up (above some 4.19 MHz).
+constexpr int kMinSourceFrequency = 8000;
+constexpr int kMaxSourceFrequency = 192000;
 
 // Interleaved signed 16-bit samples in the output format.
 using Pcm = std::vector<std::int16_t>;
 
-// The sound of a whole WAV file in the output format; nothing where SDL
-// cannot read it or it would last longer than ten minutes.
-std::shared_ptr<const Pcm> decodeWav(std::span<const std::uint8_t> bytes);
-
-// Music as the audio callback takes it, one buffer at a time.
-class MusicStream {
+// Where the bytes of a sound come from, front to back.
+class ByteSource {
 public:
-    virtual ~MusicStream() = default;
+    virtual ~ByteSource() = default;
+    // Fills out from the start and returns how many bytes it got; 0 only at
+    // the end or on an error.
+    virtual std::size_t read(std::span<std::uint8_t> out) = 0;
+};
+
+std::unique_ptr<ByteSource> memorySource(std::vector<std::uint8_t> bytes);
+
+// A sound being converted to the output format a piece at a time.
+class SoundStream {
+public:
+    virtual ~SoundStream() = default;
     // Fills out from the start with the next samples and returns how many;
-    // fewer than asked only once the music has ended.
+    // fewer than asked only once the sound has ended.
     virtual std::size_t read(std::span<std::int16_t> out) = 0;
 };
 
-std::unique_ptr<MusicStream> playPcm(std::shared_ptr<const Pcm> pcm);
+// The content chooses the decoder: RIFF/WAVE goes to SDL's WAV loader, which
+// takes the whole file (nothing when it is longer than maxWavBytes);
+// anything else goes to libmpg123, which reads as it decodes (nothing
+// without mpg123). Nothing where the decoder finds no sound.
+std::unique_ptr<SoundStream> openSound(std::unique_ptr<ByteSource> source, const Mpg123Library* mpg123,
+                                       std::size_t maxWavBytes);
 
-// Decodes the MP3 file in these bytes a frame at a time, as it is read.
-// Nothing where no MP3 frame can be found in them.
-std::unique_ptr<MusicStream> streamMp3(std::shared_ptr<const std::vector<std::uint8_t>> bytes);
+// The whole of a WAV file through SDL's loader, still in the file's own
+// format: nothing where SDL turns it away or its rate is out of bounds.
+std::unique_ptr<SoundStream> decodeWav(std::vector<std::uint8_t> bytes);
+
+// At most maxSamples of what the stream plays, converted at once.
+std::shared_ptr<const Pcm> readAtMost(SoundStream& stream, std::size_t maxSamples);
 
 // Adds source to the start of out, clipped to 16 bits.
 void mixInto(std::span<std::int16_t> out, std::span<const std::int16_t> source);

@@ -22,13 +22,13 @@ public:
 
     virtual ~Multimedia() = default;
 
-    // Plays a WAV file. With kAsync it returns at once; a new sound cuts off
-    // the one still playing. Returns whether the sound could be started.
+    // Plays a WAV file. With kAsync it returns at once, and whether the
+    // sound was taken up; a new sound cuts off the one still playing.
     virtual bool PlaySound(const char* sound, const void* module, std::uint32_t flags) = 0;
 
-    // Runs a textual command such as "play C:\dir\bgm.mp3". Returns 0 on
-    // success, an error code otherwise; writes at most returnLength bytes
-    // of a reply into returnString.
+    // Runs a textual command such as "play C:\dir\bgm.mp3". Returns 0 once
+    // the command is taken up, an error code otherwise; writes at most
+    // returnLength bytes of a reply into returnString.
     virtual std::uint32_t SendString(const char* command, char* returnString,
                                      std::uint32_t returnLength, const void* callbackWindow) = 0;
 };

@@ -3,31 +3,64 @@
 #include "sdl_library.h"
 
 #include <algorithm>
-#include <atomic>
-#include <chrono>
+#include <array>
+#include <cstdio>
+#include <utility>
+
+// Our own mixer over SDL's device rather than SDL2_mixer: in Debian that
+// pulls in fluidsynth and libraries that cost more memory than this mixer.
 
 namespace pelmora {
 
 namespace {
 
 constexpr int kBufferFrames = 1024;
-constexpr std::size_t kMaxCachedEffects = 8;
-constexpr std::uintmax_t kMaxFileSize = 64u << 20;
+constexpr std::size_t kMaxCachedEffects = 4;
+constexpr std::size_t kMaxFileSize = 64u << 20;
+// An effect is a short sound: a longer file plays its first seconds only,
+// and a larger one is not read at all.
+constexpr std::size_t kMaxEffectSeconds = 5;
+constexpr std::size_t kMaxEffectSamples = kMaxEffectSeconds * kOutputFrequency * kOutputChannels;
+constexpr std::size_t kMaxEffectFileSize = 16u << 20;
+// Music is decoded this far ahead of the device, a piece at a time.
+constexpr std::size_t kMusicPiece = 4096;
+constexpr std::size_t kMusicLead = kOutputFrequency * kOutputChannels / 2;
+constexpr auto kMusicRefill = std::chrono::milliseconds(200);
 
 // SDL's audio subsystem is started and stopped for the whole process: only
 // one instance may drive it.
 std::atomic<bool> outputTaken{false};
 
-// Only called once the libraries have been found: where they are missing
-// the device never opens.
+// Only called once the library has been found: where it is missing the
+// device never opens.
 const SdlLibrary* sdl()
 {
     return sdlLibrary();
 }
 
+// The program has no other place to say it: once, like a missing font.
+void sayOnce(std::atomic<bool>& said, const char* what, const std::string& why)
+{
+    if (!said.exchange(true))
+        std::fprintf(stderr, "pelmora: %s: %s\n", what, why.c_str());
+}
+
+std::atomic<bool> saidNoSound{false};
+std::atomic<bool> saidNoMp3{false};
+
+// SDL keeps its error text per thread, and frees it for threads of its own
+// only: each of ours hands it back as it ends.
+struct SdlThreadData {
+    ~SdlThreadData()
+    {
+        if (sdl())
+            sdl()->SDL_TLSCleanup();
+    }
+};
+
 } // namespace
 
-SdlMultimedia::SdlMultimedia(Opening when)
+SdlMultimedia::SdlMultimedia(Opening when, Options options) : options_(std::move(options))
 {
     ownsOutput_ = !outputTaken.exchange(true);
     if (!ownsOutput_) {
@@ -41,39 +74,53 @@ SdlMultimedia::SdlMultimedia(Opening when)
 void SdlMultimedia::open()
 {
     std::lock_guard lock(mutex_);
-    if (state_ == State::Opening && !opener_.joinable())
-        opener_ = std::thread([this] { openDevice(); });
+    if (state_ == State::Opening && !effectsThread_.joinable()) {
+        effectsThread_ = std::thread([this] { runEffects(); });
+        musicThread_ = std::thread([this] { runMusic(); });
+    }
 }
 
 SdlMultimedia::~SdlMultimedia()
 {
-    if (opener_.joinable())
-        opener_.join();
+    {
+        std::lock_guard lock(mutex_);
+        stopping_ = true;
+    }
+    effectWork_.notify_all();
+    musicWork_.notify_all();
+    if (effectsThread_.joinable())
+        effectsThread_.join();
+    if (musicThread_.joinable())
+        musicThread_.join();
     closeDevice();
     if (ownsOutput_)
         outputTaken = false;
 }
 
+namespace {
+
+// SDL's start-up, kept apart so that what SDL keeps from it for the life of
+// the process can be told from the rest (see tests/lsan.supp).
+[[gnu::noinline]] SDL_AudioDeviceID startSdlAudio(const SDL_AudioSpec& wanted, bool& started)
+{
+    started = sdl()->SDL_InitSubSystem(SDL_INIT_AUDIO) == 0;
+    if (!started)
+        return 0;
+    SDL_AudioSpec obtained{};
+    // No changes allowed: SDL converts to whatever the hardware wants.
+    return sdl()->SDL_OpenAudioDevice(nullptr, 0, &wanted, &obtained, 0);
+}
+
+} // namespace
+
 void SdlMultimedia::openDevice()
 {
-    if (!sdlLibrary()) {
-        std::lock_guard lock(mutex_);
-        state_ = State::Unavailable;
-        pendingMusic_.reset();
-        pendingEffect_.reset();
-        settled_.notify_all();
-        return;
-    }
-
-    // Without this SDL turns SIGINT and SIGTERM into quit events that nobody
-    // reads, and the program could no longer be ended by them.
-    sdl()->SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
-    sdl()->SDL_SetHint(SDL_HINT_WAVE_TRUNCATION, "strict");
-    sdl()->SDL_SetHint(SDL_HINT_AUDIO_DEVICE_APP_NAME, "Pelmora");
-
     SDL_AudioDeviceID device = 0;
-    const bool started = sdl()->SDL_InitSubSystem(SDL_INIT_AUDIO) == 0;
-    if (started) {
+    bool started = false;
+    const Mpg123Library* mpg123 = nullptr;
+    if (!sdl()) {
+        sayOnce(saidNoSound, "no sound", sdlLibraryError());
+    } else {
         SDL_AudioSpec wanted{};
         wanted.freq = kOutputFrequency;
         wanted.format = AUDIO_S16SYS;
@@ -84,44 +131,149 @@ void SdlMultimedia::openDevice()
             static_cast<SdlMultimedia*>(self)->fill(
                 {reinterpret_cast<std::int16_t*>(stream), std::size_t(length) / sizeof(std::int16_t)});
         };
-        SDL_AudioSpec obtained{};
-        // No changes allowed: SDL converts to whatever the hardware wants.
-        device = sdl()->SDL_OpenAudioDevice(nullptr, 0, &wanted, &obtained, 0);
+        device = startSdlAudio(wanted, started);
+        if (device == 0)
+            sayOnce(saidNoSound, "no sound", sdl()->SDL_GetError());
+        if (device != 0 && options_.mp3) {
+            mpg123 = mpg123Library();
+            if (!mpg123)
+                sayOnce(saidNoMp3, "no MP3 music", mpg123LibraryError());
+        }
     }
 
     std::lock_guard lock(mutex_);
     sdlStarted_ = started;
     device_ = device;
+    mpg123_ = mpg123;
     state_ = device != 0 ? State::Open : State::Unavailable;
-    if (device != 0) {
-        if (pendingMusic_)
-            startMusic(*pendingMusic_);
-        if (pendingEffect_)
-            startEffect(*pendingEffect_);
+    if (device != 0)
         sdl()->SDL_PauseAudioDevice(device, 0);
-    }
-    pendingMusic_.reset();
-    pendingEffect_.reset();
     settled_.notify_all();
+    musicWork_.notify_all();
 }
 
 void SdlMultimedia::closeDevice()
 {
-    std::lock_guard lock(mutex_);
     if (device_ != 0) {
         // Returns once the callback has finished for good.
         sdl()->SDL_CloseAudioDevice(device_);
         device_ = 0;
     }
-    playing_ = Playing();
-    effects_.clear();
-    music_.reset();
-    state_ = State::Unavailable;
     if (sdlStarted_) {
+        // Only the subsystem: SDL_Quit would also clear the WAV hints.
         sdl()->SDL_QuitSubSystem(SDL_INIT_AUDIO);
-        if (sdl()->SDL_WasInit(SDL_INIT_EVERYTHING) == 0)
-            sdl()->SDL_Quit();
         sdlStarted_ = false;
+    }
+}
+
+std::unique_ptr<SoundStream> SdlMultimedia::openSoundFile(const std::filesystem::path& path,
+                                                          std::size_t maxWavBytes)
+{
+    std::unique_ptr<ByteSource> source = options_.openFile ? options_.openFile(path) : fileSource(path);
+    if (!source)
+        return nullptr;
+    return openSound(std::move(source), mpg123_, maxWavBytes);
+}
+
+void SdlMultimedia::runEffects()
+{
+    const SdlThreadData threadData;
+    openDevice();
+    std::unique_lock lock(mutex_);
+    for (;;) {
+        effectWork_.wait(lock, [this] { return stopping_ || effectRequest_; });
+        if (stopping_)
+            return;
+        const EffectRequest request = *std::exchange(effectRequest_, std::nullopt);
+        if (state_ != State::Open) {
+            effectsDone_ = request.number;
+            settled_.notify_all();
+            continue;
+        }
+        lock.unlock();
+        // The new request replaces the effect still playing, even when it
+        // cannot itself be played. The one replaced is freed here, not by
+        // the callback.
+        std::shared_ptr<const Pcm> pcm = request.name ? loadEffect(*request.name) : nullptr;
+        const std::size_t samples = pcm ? pcm->size() : 0;
+        underDeviceLock([&] {
+            playing_.effect.swap(pcm);
+            playing_.effectAt = 0;
+        });
+        pcm.reset();
+        lock.lock();
+        effectsDone_ = request.number;
+        lastEffectSamples_ = samples;
+        settled_.notify_all();
+    }
+}
+
+void SdlMultimedia::runMusic()
+{
+    const SdlThreadData threadData;
+    std::unique_lock lock(mutex_);
+    for (;;) {
+        // Woken by a request, or when the music has played for a while.
+        const bool decoding = music_ != nullptr;
+        const auto ready = [this] { return stopping_ || (state_ != State::Opening && musicRequest_); };
+        if (decoding)
+            musicWork_.wait_for(lock, kMusicRefill, ready);
+        else
+            musicWork_.wait(lock, ready);
+        if (stopping_)
+            return;
+        if (musicRequest_) {
+            const std::string name = *std::exchange(musicRequest_, std::nullopt);
+            const std::uint64_t number = musicAsked_;
+            const bool open = state_ == State::Open;
+            lock.unlock();
+            if (open)
+                startMusic(name);
+            lock.lock();
+            musicDone_ = number;
+            settled_.notify_all();
+        }
+        if (music_) {
+            lock.unlock();
+            decodeAhead();
+            lock.lock();
+        }
+    }
+}
+
+void SdlMultimedia::startMusic(const std::string& name)
+{
+    // Re-sent while playing: the music goes on undisturbed, and the file is
+    // not even looked at.
+    if (name == musicName_ && playing_.musicOn)
+        return;
+    std::unique_ptr<SoundStream> stream = openSoundFile(platformPath(name), kMaxFileSize);
+    if (!stream)
+        return;
+    // A good lead before the device is given the music, so that a busy
+    // machine does not leave it waiting for this thread.
+    std::vector<std::int16_t> lead(kMusicLead);
+    const std::size_t first = stream->read(lead);
+    underDeviceLock([&] {
+        playing_.music.clear();
+        playing_.music.push(std::span(lead).first(first));
+        playing_.musicEnded = first < lead.size();
+        playing_.musicOn = first > 0;
+    });
+    musicName_ = name;
+    music_ = first < lead.size() ? nullptr : std::move(stream);
+}
+
+void SdlMultimedia::decodeAhead()
+{
+    std::array<std::int16_t, kMusicPiece> piece;
+    while (music_ && playing_.music.space() >= piece.size()) {
+        const std::size_t got = music_->read(piece);
+        playing_.music.push(std::span(piece).first(got));
+        if (got < piece.size()) {
+            music_.reset();
+            playing_.musicEnded = true;
+        }
     }
 }
 
@@ -129,8 +281,9 @@ void SdlMultimedia::fill(std::span<std::int16_t> out)
 {
     std::size_t music = 0;
     if (playing_.musicOn) {
-        music = playing_.music->read(out);
-        playing_.musicOn = music == out.size();
+        music = playing_.music.pop(out);
+        if (music < out.size() && playing_.musicEnded && playing_.music.size() == 0)
+            playing_.musicOn = false;
     }
     std::fill(out.begin() + std::ptrdiff_t(music), out.end(), std::int16_t(0));
     if (playing_.effect) {
@@ -144,67 +297,84 @@ template <class Change>
 void SdlMultimedia::underDeviceLock(Change change)
 {
     sdl()->SDL_LockAudioDevice(device_);
-    change(playing_);
+    change();
     sdl()->SDL_UnlockAudioDevice(device_);
 }
 
-bool SdlMultimedia::musicOn()
+std::shared_ptr<const Pcm> SdlMultimedia::loadEffect(const std::string& name)
 {
-    bool on = false;
-    underDeviceLock([&](Playing& playing) { on = playing.musicOn; });
-    return on;
+    const std::filesystem::path path = platformPath(name);
+    const std::optional<FileStamp> stamp = stampOf(path);
+    const auto cached = effects_.find(name);
+    if (stamp && cached != effects_.end() && cached->second.stamp == *stamp)
+        return cached->second.pcm;
+    if (cached != effects_.end())
+        effects_.erase(cached);
+    if (!stamp || stamp->size > kMaxEffectFileSize)
+        return nullptr;
+    const std::unique_ptr<SoundStream> stream = openSoundFile(path, kMaxEffectFileSize);
+    if (!stream)
+        return nullptr;
+    std::shared_ptr<const Pcm> pcm = readAtMost(*stream, kMaxEffectSamples);
+    if (pcm->empty())
+        return nullptr;
+    if (effects_.size() >= kMaxCachedEffects)
+        effects_.clear();
+    effects_.emplace(name, LoadedEffect{*stamp, pcm});
+    return pcm;
 }
 
-bool SdlMultimedia::waitUntilReady()
+bool SdlMultimedia::waitUntilReady(std::chrono::milliseconds timeout)
 {
     open();
     std::unique_lock lock(mutex_);
-    settled_.wait(lock, [this] { return state_ != State::Opening; });
+    settled_.wait_for(lock, timeout, [this] { return state_ != State::Opening; });
     return state_ == State::Open;
+}
+
+bool SdlMultimedia::waitUntilCarriedOut(std::chrono::milliseconds timeout)
+{
+    std::unique_lock lock(mutex_);
+    return settled_.wait_for(lock, timeout, [this] {
+        return state_ == State::Unavailable
+            || (state_ == State::Open && effectsDone_ == effectsAsked_ && musicDone_ == musicAsked_);
+    });
 }
 
 bool SdlMultimedia::musicPlaying()
 {
     std::lock_guard lock(mutex_);
-    return state_ == State::Open && musicOn();
+    return state_ == State::Open && playing_.musicOn;
+}
+
+std::uint64_t SdlMultimedia::requestEffect(std::optional<std::string> name)
+{
+    // A request not yet taken up is replaced: the new one would cut it off.
+    effectRequest_ = EffectRequest{std::move(name), ++effectsAsked_};
+    effectWork_.notify_one();
+    return effectsAsked_;
 }
 
 bool SdlMultimedia::PlaySound(const char* sound, const void*, std::uint32_t flags)
 {
     if ((flags & ~kAsync) != 0)
         return false;
-    if (!(flags & kAsync) && sound)
+    const bool wait = !(flags & kAsync) && sound;
+    if (wait)
         waitUntilReady();
 
     std::unique_lock lock(mutex_);
-    if (!sound) {
-        pendingEffect_.reset();
-        if (state_ == State::Open) {
-            std::shared_ptr<const Pcm> stopped;
-            underDeviceLock([&](Playing& playing) { stopped.swap(playing.effect); });
-        }
-        return true;
-    }
     if (state_ == State::Unavailable)
-        return false;
-    const std::string name(sound);
-    if (state_ == State::Opening) {
-        // Only the name can be checked before the device is open.
-        if (!stampOf(platformPath(name)))
-            return false;
-        pendingEffect_ = name;
+        return !sound;
+    const std::uint64_t number = requestEffect(sound ? std::optional<std::string>(sound) : std::nullopt);
+    if (!wait)
         return true;
-    }
-    const std::shared_ptr<const Pcm> pcm = startEffect(name);
-    if (!pcm)
-        return false;
-    if (!(flags & kAsync)) {
-        const auto length = std::chrono::microseconds(std::int64_t(pcm->size()) * 1'000'000
-                                                      / (kOutputChannels * kOutputFrequency));
-        lock.unlock();
-        std::this_thread::sleep_for(length);
-    }
-    return true;
+    settled_.wait(lock, [&] { return effectsDone_ >= number || stopping_; });
+    const std::size_t samples = effectsDone_ == number ? lastEffectSamples_ : 0;
+    lock.unlock();
+    std::this_thread::sleep_for(std::chrono::microseconds(std::int64_t(samples) * 1'000'000
+                                                          / (kOutputChannels * kOutputFrequency)));
+    return samples > 0;
 }
 
 std::uint32_t SdlMultimedia::SendString(const char* command, char* returnString, std::uint32_t returnLength,
@@ -217,112 +387,16 @@ std::uint32_t SdlMultimedia::SendString(const char* command, char* returnString,
         return kErrorUnrecognizedCommand;
     if (name->empty())
         return kErrorMissingParameter;
-
-    std::uint32_t result = 0;
     {
         std::lock_guard lock(mutex_);
-        switch (state_) {
-        case State::Unavailable:
-            result = kErrorHardware;
-            break;
-        case State::Opening:
-            if (stampOf(platformPath(*name)))
-                pendingMusic_ = *name;
-            else
-                result = kErrorFileNotFound;
-            break;
-        case State::Open:
-            result = startMusic(*name);
-            break;
-        }
+        if (state_ == State::Unavailable)
+            return kErrorHardware;
+        musicRequest_ = *name;
+        ++musicAsked_;
+        musicWork_.notify_one();
     }
-    if (result == 0 && returnString && returnLength > 0)
+    if (returnString && returnLength > 0)
         returnString[0] = '\0';
-    return result;
-}
-
-std::shared_ptr<const Pcm> SdlMultimedia::startEffect(const std::string& name)
-{
-    // The new request replaces the effect still playing, even when it
-    // cannot itself be played. The one replaced is freed here, not by the
-    // callback.
-    std::shared_ptr<const Pcm> pcm = loadEffect(name);
-    std::shared_ptr<const Pcm> replaced = pcm;
-    underDeviceLock([&](Playing& playing) {
-        playing.effect.swap(replaced);
-        playing.effectAt = 0;
-    });
-    return pcm;
-}
-
-std::shared_ptr<const Pcm> SdlMultimedia::loadEffect(const std::string& name)
-{
-    const std::filesystem::path path = platformPath(name);
-    const std::optional<FileStamp> stamp = stampOf(path);
-    const auto cached = effects_.find(name);
-    if (stamp && cached != effects_.end() && cached->second.stamp == *stamp)
-        return cached->second.pcm;
-    if (cached != effects_.end())
-        effects_.erase(cached);
-    if (!stamp)
-        return nullptr;
-
-    const std::optional<AudioFile> file = readAudioFile(path, kMaxFileSize);
-    if (!file || file->format != AudioFormat::Wav)
-        return nullptr;
-    std::shared_ptr<const Pcm> pcm = decodeWav(file->bytes);
-    if (!pcm)
-        return nullptr;
-    if (effects_.size() >= kMaxCachedEffects)
-        effects_.clear();
-    effects_.emplace(name, LoadedEffect{file->stamp, pcm});
-    return pcm;
-}
-
-std::uint32_t SdlMultimedia::startMusic(const std::string& name)
-{
-    // Re-sent while playing: the music goes on undisturbed, and the file is
-    // not even looked at.
-    if (music_ && music_->name == name && musicOn())
-        return 0;
-
-    const std::filesystem::path path = platformPath(name);
-    const std::optional<FileStamp> stamp = stampOf(path);
-    if (!stamp)
-        return kErrorFileNotFound;
-    std::unique_ptr<LoadedMusic> loaded;
-    if (!music_ || music_->name != name || music_->stamp != *stamp) {
-        std::optional<AudioFile> file = readAudioFile(path, kMaxFileSize);
-        if (!file)
-            return kErrorInvalidFile;
-        loaded = std::make_unique<LoadedMusic>();
-        loaded->name = name;
-        loaded->stamp = file->stamp;
-        switch (file->format) {
-        case AudioFormat::Wav:
-            loaded->pcm = decodeWav(file->bytes);
-            break;
-        case AudioFormat::Mp3:
-            loaded->mp3 = std::make_shared<const std::vector<std::uint8_t>>(std::move(file->bytes));
-            break;
-        default:
-            // Ogg and FLAC are recognised but not decoded.
-            break;
-        }
-        if (!loaded->pcm && !loaded->mp3)
-            return kErrorInvalidFile;
-    }
-    const LoadedMusic& music = loaded ? *loaded : *music_;
-    // Made here, so that the callback only ever swaps pointers.
-    std::unique_ptr<MusicStream> stream = music.pcm ? playPcm(music.pcm) : streamMp3(music.mp3);
-    if (!stream)
-        return kErrorInvalidFile;
-    if (loaded)
-        music_ = std::move(loaded);
-    underDeviceLock([&](Playing& playing) {
-        playing.music.swap(stream);
-        playing.musicOn = true;
-    });
     return 0;
 }
 

@@ -1,6 +1,8 @@
 #include "test_audio.h"
 
+#include <cmath>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <stdexcept>
 
@@ -89,6 +91,52 @@ std::string wavBytes(const Samples& samples)
     for (std::int16_t s : samples)
         put16(out, std::uint16_t(s));
     return out;
+}
+
+std::string toneWav(const WavSpec& spec, double seconds, double level, double frequency)
+{
+    const auto frames = std::size_t(seconds * spec.rate);
+    const int bytes = spec.bits / 8;
+    std::string data;
+    for (std::size_t i = 0; i < frames; ++i) {
+        const double v = level * std::sin(2 * M_PI * frequency * double(i) / spec.rate);
+        for (int c = 0; c < spec.channels; ++c) {
+            if (spec.isFloat) {
+                const float f = float(v);
+                std::uint32_t bits = 0;
+                std::memcpy(&bits, &f, sizeof bits);
+                put32(data, bits);
+            } else if (spec.bits == 8) {
+                data += char(std::uint8_t(std::lround(128 + v * 127)));
+            } else {
+                const auto value = std::int64_t(std::llround(v * double((std::int64_t(1) << (spec.bits - 1)) - 1)));
+                for (int b = 0; b < bytes; ++b)
+                    data += char(std::uint8_t(std::uint64_t(value) >> (8 * b)));
+            }
+        }
+    }
+    const std::uint16_t block = std::uint16_t(spec.channels * bytes);
+    std::string out = "RIFF";
+    put32(out, std::uint32_t(36 + data.size()));
+    out += "WAVEfmt ";
+    put32(out, 16);
+    put16(out, spec.isFloat ? 3 : 1);
+    put16(out, std::uint16_t(spec.channels));
+    put32(out, std::uint32_t(spec.rate));
+    put32(out, std::uint32_t(spec.rate) * block);
+    put16(out, block);
+    put16(out, std::uint16_t(spec.bits));
+    out += "data";
+    put32(out, std::uint32_t(data.size()));
+    return out + data;
+}
+
+std::string withRate(std::string wav, std::uint32_t rate)
+{
+    std::string field;
+    put32(field, rate);
+    wav.replace(24, 4, field);
+    return wav;
 }
 
 void writeWav(const std::filesystem::path& path, const Samples& samples)

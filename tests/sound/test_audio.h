@@ -34,6 +34,19 @@ Samples operator+(Samples a, const Samples& b);
 std::string wavBytes(const Samples& samples);
 void writeWav(const std::filesystem::path& path, const Samples& samples);
 
+// A WAV file of a sine tone at level (a share of full scale), in any of
+// the sample formats a WAV file may hold.
+struct WavSpec {
+    int rate = 44100;
+    int channels = 1;
+    int bits = 16;
+    bool isFloat = false;
+};
+std::string toneWav(const WavSpec& spec, double seconds, double level, double frequency = 441);
+
+// The WAV file with another sample rate written into its header.
+std::string withRate(std::string wav, std::uint32_t rate);
+
 // Makes SDL write its sound to a file of raw 16-bit stereo samples at
 // 44100 Hz instead of a sound card.
 void useDiskAudio(const std::filesystem::path& output);

@@ -1,0 +1,52 @@
+#pragma once
+
+#include <algorithm>
+#include <atomic>
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <vector>
+
+namespace pelmora {
+
+// Samples passed from one thread that writes to one that reads, without a
+// lock and without allocating once made. clear() only while neither side
+// is in push() or pop().
+class SampleRing {
+public:
+    explicit SampleRing(std::size_t capacity) : samples_(capacity) {}
+
+    std::size_t size() const { return written_.load(std::memory_order_acquire) - read_.load(std::memory_order_acquire); }
+    std::size_t space() const { return samples_.size() - size(); }
+
+    // Writes as many of the samples as there is room for; returns how many.
+    std::size_t push(std::span<const std::int16_t> in)
+    {
+        const std::size_t at = written_.load(std::memory_order_relaxed);
+        const std::size_t count = std::min(in.size(), samples_.size() - (at - read_.load(std::memory_order_acquire)));
+        for (std::size_t i = 0; i < count; ++i)
+            samples_[(at + i) % samples_.size()] = in[i];
+        written_.store(at + count, std::memory_order_release);
+        return count;
+    }
+
+    // Reads as many samples as there are, up to out's size; returns how many.
+    std::size_t pop(std::span<std::int16_t> out)
+    {
+        const std::size_t at = read_.load(std::memory_order_relaxed);
+        const std::size_t count = std::min(out.size(), written_.load(std::memory_order_acquire) - at);
+        for (std::size_t i = 0; i < count; ++i)
+            out[i] = samples_[(at + i) % samples_.size()];
+        read_.store(at + count, std::memory_order_release);
+        return count;
+    }
+
+    void clear() { read_.store(written_.load(std::memory_order_relaxed), std::memory_order_release); }
+
+private:
+    std::vector<std::int16_t> samples_;
+    std::atomic<std::size_t> written_{0};
+    std::atomic<std::size_t> read_{0};
+};
+
+} // namespace pelmora

@@ -1,0 +1,154 @@
+#include "audio_streams.h"
+#include "sdl_library.h"
+#include "test_audio.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <fstream>
+#include <iterator>
+
+using namespace pelmora;
+using namespace pelmora::soundtest;
+
+namespace {
+
+std::vector<std::uint8_t> bytes(const std::string& text)
+{
+    return {text.begin(), text.end()};
+}
+
+std::string fileText(const std::filesystem::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
+// The output of a whole sound, or nothing where it cannot be played.
+std::shared_ptr<const Pcm> play(const std::string& content, const Mpg123Library* mpg123 = mpg123Library())
+{
+    const std::unique_ptr<SoundStream> stream = openSound(memorySource(bytes(content)), mpg123, 64u << 20);
+    if (!stream)
+        return nullptr;
+    return readAtMost(*stream, 60u * kOutputFrequency * kOutputChannels);
+}
+
+int peakOf(std::span<const std::int16_t> samples)
+{
+    int peak = 0;
+    for (std::int16_t s : samples)
+        peak = std::max(peak, std::abs(int(s)));
+    return peak;
+}
+
+double seconds(const Pcm& pcm)
+{
+    return double(pcm.size()) / (kOutputChannels * kOutputFrequency);
+}
+
+const std::filesystem::path kRealMp3 = std::filesystem::path(PELMORA_RUNTIME_DIR) / "bgm.mp3";
+
+class Decoding : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_NE(sdlLibrary(), nullptr) << sdlLibraryError(); }
+};
+
+} // namespace
+
+TEST_F(Decoding, WavFilesOfEverySampleFormatKeepTheirLengthAndLevel)
+{
+    for (const int rate : {22050, 44100, 48000})
+        for (const int channels : {1, 2})
+            for (const auto& [bits, isFloat] : {std::pair{8, false}, {16, false}, {24, false}, {32, false}, {32, true}}) {
+                SCOPED_TRACE(testing::Message() << rate << " Hz, " << channels << " channels, " << bits
+                                                << (isFloat ? "-bit float" : "-bit"));
+                const auto pcm = play(toneWav({rate, channels, bits, isFloat}, 0.5, 0.5));
+                ASSERT_TRUE(pcm);
+                EXPECT_NEAR(seconds(*pcm), 0.5, 0.01);
+                EXPECT_NEAR(peakOf(*pcm), 16384, 16384 / 25);
+                // Mono comes out on both channels alike.
+                EXPECT_EQ((*pcm)[2000], (*pcm)[2001]);
+            }
+}
+
+TEST_F(Decoding, AWavIsJudgedByWhatItBecomesNotByWhatItClaims)
+{
+    const std::string small = toneWav({8000, 1, 8, false}, 0.15, 0.5);
+    ASSERT_LT(small.size(), 1300u);
+    // Out of bounds: silence, however short the file.
+    for (const std::uint32_t rate : {1u, 7999u, 192001u, 4'200'000u, 0xFFFFFFFFu})
+        EXPECT_FALSE(play(withRate(small, rate))) << rate << " Hz";
+    // At the bounds: a short sound, no larger than its length says.
+    for (const std::uint32_t rate : {8000u, 192000u}) {
+        const auto pcm = play(withRate(small, rate));
+        ASSERT_TRUE(pcm) << rate << " Hz";
+        EXPECT_LE(pcm->size() * sizeof(std::int16_t), 1200u * kOutputFrequency / rate * 4 + 4096) << rate << " Hz";
+    }
+    // A data chunk that claims four gigabytes of a file of one kilobyte.
+    std::string huge = small;
+    huge.replace(40, 4, "\xF0\xFF\xFF\xFF");
+    EXPECT_FALSE(play(huge));
+    huge.replace(4, 4, "\xF8\xFF\xFF\xFF");
+    EXPECT_FALSE(play(huge));
+}
+
+TEST_F(Decoding, AnEffectIsCutToItsFirstSeconds)
+{
+    const auto stream = openSound(memorySource(bytes(toneWav({8000, 1, 8, false}, 20, 0.5))), nullptr, 1 << 20);
+    ASSERT_TRUE(stream);
+    const auto pcm = readAtMost(*stream, 3 * kOutputFrequency * kOutputChannels);
+    EXPECT_EQ(pcm->size(), std::size_t(3 * kOutputFrequency * kOutputChannels));
+    EXPECT_FALSE(openSound(memorySource(bytes(toneWav({8000, 1, 8, false}, 20, 0.5))), nullptr, 1000));
+}
+
+TEST_F(Decoding, TheContentChoosesTheDecoderAndTheDecoderJudges)
+{
+    ASSERT_NE(mpg123Library(), nullptr) << mpg123LibraryError();
+    const std::string mp3 = fileText(kRealMp3);
+    ASSERT_FALSE(mp3.empty());
+    const auto plain = play(mp3);
+    ASSERT_TRUE(plain);
+    const std::string tag = std::string("ID3\x03\0\0\0\0\0\x0F", 10) + "TIT2\0\0\0\x01\0\0x" + std::string(4, '\0');
+    const std::string wav = toneWav({44100, 1, 16, false}, 0.3, 0.5);
+    std::string longRiff = wav;
+    longRiff.replace(4, 4, "\x00\x00\x10\x00", 4);
+    const struct {
+        const char* what;
+        std::string content;
+    } playable[] = {
+        {"junk before the first frame", std::string(700, 'x') + mp3},
+        {"two ID3v2 tags", tag + tag + mp3},
+        {"padding past a tag's declared size", tag + std::string(300, '\0') + mp3},
+        {"a RIFF size larger than the file", longRiff},
+        {"a WAV with a .mp3 name's content", wav},
+    };
+    for (const auto& file : playable) {
+        const auto pcm = play(file.content);
+        ASSERT_TRUE(pcm) << file.what;
+        EXPECT_GT(seconds(*pcm), 0.25) << file.what;
+    }
+    for (const std::string& silent : {std::string(), std::string("This is not a sound.\n"), wav.substr(0, 100),
+                                      std::string("OggS\0\x02", 6) + std::string(4000, '\0')})
+        EXPECT_FALSE(play(silent)) << silent.substr(0, 20);
+}
+
+TEST_F(Decoding, AnMp3ThatChangesItsRateMidwayPlaysBothHalves)
+{
+    ASSERT_NE(mpg123Library(), nullptr);
+    const auto pcm = play(fileText(std::filesystem::path(SOUND_TEST_DATA) / "rate-switch.mp3"));
+    ASSERT_TRUE(pcm);
+    // Half a second at a quarter of full scale, then half a second at half.
+    EXPECT_NEAR(seconds(*pcm), 1.05, 0.1);
+    const std::size_t quarter = pcm->size() / 4;
+    EXPECT_NEAR(peakOf(std::span(*pcm).subspan(quarter / 2, quarter)), 8192, 1200);
+    EXPECT_NEAR(peakOf(std::span(*pcm).subspan(pcm->size() / 2 + quarter / 2, quarter)), 16384, 2000);
+}
+
+TEST_F(Decoding, WithoutMpg123OnlyMp3IsSilent)
+{
+    std::string error;
+    EXPECT_EQ(loadMpg123("libmpg123-no-such-version.so.99", error), nullptr);
+    EXPECT_NE(error.find("libmpg123-no-such-version"), std::string::npos) << error;
+    EXPECT_FALSE(play(fileText(kRealMp3), nullptr));
+    EXPECT_TRUE(play(toneWav({44100, 1, 16, false}, 0.1, 0.5), nullptr));
+}
