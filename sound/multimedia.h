@@ -22,12 +22,14 @@ public:
 
     virtual ~Multimedia() = default;
 
-    // Plays a WAV file. With kAsync it returns at once, and whether the
-    // sound was taken up; a new sound cuts off the one still playing.
+    // Plays a WAV file. With kAsync it returns at once: false when the file
+    // is not there; a file that is there but cannot be played is only
+    // silence. A new sound cuts off the one still playing, even a bad one.
     virtual bool PlaySound(const char* sound, const void* module, std::uint32_t flags) = 0;
 
     // Runs a textual command such as "play C:\dir\bgm.mp3". Returns 0 once
-    // the command is taken up, an error code otherwise; writes at most
+    // the command is taken up (kErrorFileNotFound when the file is not
+    // there), an error code otherwise; writes at most
     // returnLength bytes of a reply into returnString.
     virtual std::uint32_t SendString(const char* command, char* returnString,
                                      std::uint32_t returnLength, const void* callbackWindow) = 0;

@@ -363,12 +363,15 @@ bool SdlMultimedia::PlaySound(const char* sound, const void*, std::uint32_t flag
     if (wait)
         waitUntilReady();
 
+    // Only a look at the directory here: whether the file is there at all.
+    // What it holds is judged as it loads, off this thread.
+    const bool present = sound && stampOf(platformPath(sound)).has_value();
     std::unique_lock lock(mutex_);
     if (state_ == State::Unavailable)
         return !sound;
     const std::uint64_t number = requestEffect(sound ? std::optional<std::string>(sound) : std::nullopt);
     if (!wait)
-        return true;
+        return present || !sound;
     settled_.wait(lock, [&] { return effectsDone_ >= number || stopping_; });
     const std::size_t samples = effectsDone_ == number ? lastEffectSamples_ : 0;
     lock.unlock();
@@ -387,10 +390,13 @@ std::uint32_t SdlMultimedia::SendString(const char* command, char* returnString,
         return kErrorUnrecognizedCommand;
     if (name->empty())
         return kErrorMissingParameter;
+    const bool present = stampOf(platformPath(*name)).has_value();
     {
         std::lock_guard lock(mutex_);
         if (state_ == State::Unavailable)
             return kErrorHardware;
+        if (!present)
+            return kErrorFileNotFound;
         musicRequest_ = *name;
         ++musicAsked_;
         musicWork_.notify_one();
