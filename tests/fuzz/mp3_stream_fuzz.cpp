@@ -3,10 +3,9 @@
 // may not exceed what MPEG frames can hold: no frame is shorter than 24
 // bytes nor carries more than 1152 sample frames, at the lowest rate taken.
 
-#include "audio_streams.h"
+#include "read_within.h"
 #include "sdl_library.h"
 
-#include <array>
 #include <cstdlib>
 
 using namespace pelmora;
@@ -21,15 +20,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return 0;
     const std::uint64_t frames = std::uint64_t(size) / 24 + 2;
     const std::uint64_t maxFrames = frames * 1152 * kOutputFrequency / kMinSourceFrequency + 1024;
-    std::uint64_t samples = 0;
-    std::array<std::int16_t, 4096> piece;
-    for (;;) {
-        const std::size_t got = stream->read(piece);
-        samples += got;
-        if (samples > maxFrames * kOutputChannels)
-            std::abort();
-        if (got < piece.size())
-            break;
-    }
+    readToEndWithin(*stream, maxFrames);
     return 0;
 }
