@@ -475,7 +475,9 @@ TEST_F(DiskAudio, PlayingReturnsWhileTheFileIsStillLoading)
     };
     const std::filesystem::path dir = makeDirectory(temp() / "app");
     writeWav(dir / "pinpon.wav", square(7000, 0.2));
-    writeWav(dir / "bgm.mp3", square(3000, 0.2));
+    // Longer than the effect, so that the music is heard alone at its end
+    // however the two happen to start.
+    writeWav(dir / "bgm.mp3", square(3000, 2.0));
     const Sound sound(multimedia(std::move(options)), text(dir));
     ASSERT_TRUE(multimedia().waitUntilReady());
 
