@@ -32,6 +32,19 @@ QString qtText(const std::string& text)
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
+// The same colours enabled or not: the question stays magenta while its box
+// is disabled.
+void setColours(QWidget& widget, QPalette::ColorRole text, Color fore, Color back)
+{
+    QPalette palette = widget.palette();
+    for (auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
+        palette.setColor(group, text, qtColor(fore));
+        palette.setColor(group, QPalette::Base, qtColor(back));
+        palette.setColor(group, QPalette::Window, qtColor(back));
+    }
+    widget.setPalette(palette);
+}
+
 } // namespace
 
 Window::Window(Form1& form, QWidget* parent)
@@ -108,13 +121,7 @@ QWidget* Window::bind(CommandButton& model)
 QWidget* Window::bind(TextBox& model)
 {
     auto* box = new QuestionBox(stage_);
-    QPalette palette = box->palette();
-    for (auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
-        palette.setColor(group, QPalette::Text, qtColor(model.foreColor));
-        palette.setColor(group, QPalette::Base, qtColor(model.backColor));
-        palette.setColor(group, QPalette::Window, qtColor(model.backColor));
-    }
-    box->setPalette(palette);
+    setColours(*box, QPalette::Text, model.foreColor, model.backColor);
     box->setAutoFillBackground(true);
     onScale([this, &model, box] {
         if (model.font)
@@ -131,12 +138,7 @@ QWidget* Window::bind(TextBox& model)
 QWidget* Window::bind(Label& model)
 {
     auto* label = new QLabel(stage_);
-    QPalette palette = label->palette();
-    for (auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
-        palette.setColor(group, QPalette::WindowText, qtColor(model.foreColor));
-        palette.setColor(group, QPalette::Window, qtColor(model.backColor));
-    }
-    label->setPalette(palette);
+    setColours(*label, QPalette::WindowText, model.foreColor, model.backColor);
     label->setAutoFillBackground(model.opaque);
     label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     label->setWordWrap(false);

@@ -115,15 +115,15 @@ private:
 // them at a time.
 class WavStream final : public SoundStream {
 public:
-    WavStream(Uint8* samples, Uint32 length, const SDL_AudioSpec& spec, AudioStream conversion)
+    WavStream(Uint8* samples, Uint32 length, const SDL_AudioSpec& wav, AudioStream conversion)
         : samples_(samples), length_(length)
     {
         conversion_.stream = std::move(conversion);
-        frame_ = std::size_t(SDL_AUDIO_BITSIZE(spec.format) / 8) * spec.channels;
-        piece_ = frame_ * std::size_t(std::max(1, spec.freq / 100));
-        format_ = spec.format;
+        frame_ = std::size_t(SDL_AUDIO_BITSIZE(wav.format) / 8) * wav.channels;
+        piece_ = frame_ * std::size_t(std::max(1, wav.freq / 100));
+        format_ = wav.format;
         const std::uint64_t frames = frame_ ? length_ / frame_ : 0;
-        expected_ = std::size_t((frames * kOutputFrequency + std::uint64_t(spec.freq) - 1) / std::uint64_t(spec.freq))
+        expected_ = std::size_t((frames * kOutputFrequency + std::uint64_t(wav.freq) - 1) / std::uint64_t(wav.freq))
             * kOutputChannels;
     }
 
@@ -300,18 +300,18 @@ std::unique_ptr<SoundStream> decodeWav(std::vector<std::uint8_t> bytes)
     SDL_RWops* source = sdl().SDL_RWFromConstMem(bytes.data(), int(bytes.size()));
     if (!source)
         return nullptr;
-    SDL_AudioSpec spec{};
+    SDL_AudioSpec wav{};
     Uint8* samples = nullptr;
     Uint32 length = 0;
-    if (!sdl().SDL_LoadWAV_RW(source, 1, &spec, &samples, &length))
+    if (!sdl().SDL_LoadWAV_RW(source, 1, &wav, &samples, &length))
         return nullptr;
     std::unique_ptr<Uint8, decltype(sdl().SDL_FreeWAV)> owned(samples, sdl().SDL_FreeWAV);
-    if (!frequencyAllowed(spec.freq))
+    if (!frequencyAllowed(wav.freq))
         return nullptr;
-    AudioStream conversion = toOutput(spec.format, spec.channels, spec.freq);
+    AudioStream conversion = toOutput(wav.format, wav.channels, wav.freq);
     if (!conversion)
         return nullptr;
-    return std::make_unique<WavStream>(owned.release(), length, spec, std::move(conversion));
+    return std::make_unique<WavStream>(owned.release(), length, wav, std::move(conversion));
 }
 
 std::unique_ptr<SoundStream> openSound(std::unique_ptr<ByteSource> source, const Mpg123Library* mpg123,
