@@ -12,23 +12,6 @@
 
 #include <cstdio>
 
-namespace {
-
-std::unique_ptr<pelmora::SystemMultimedia> makeMultimedia(pelmora::SoundChoice choice)
-{
-    switch (choice) {
-    case pelmora::SoundChoice::Mute:
-        return std::make_unique<pelmora::QuietMultimedia>();
-    case pelmora::SoundChoice::NoMusic:
-        return std::make_unique<pelmora::QuietMultimedia>(pelmora::makeSystemMultimedia());
-    case pelmora::SoundChoice::All:
-        break;
-    }
-    return pelmora::makeSystemMultimedia();
-}
-
-} // namespace
-
 int main(int argc, char* argv[])
 {
     pelmora::trace::event("main");
@@ -57,8 +40,11 @@ int main(int argc, char* argv[])
     QApplication::setDesktopFileName(QStringLiteral("pelmora"));
     pelmora::quitOnTerminationSignals(app);
 
-    const auto multimedia = makeMultimedia(command.options.sound);
-    const pelmora::Sound sound(*multimedia, pelmora::applicationDirectory());
+    const pelmora::SoundChoice choice = command.options.sound;
+    pelmora::NoMusic multimedia(choice == pelmora::SoundChoice::Mute ? std::make_unique<pelmora::NoSound>()
+                                                                     : pelmora::makeSystemMultimedia(),
+                                choice == pelmora::SoundChoice::All);
+    const pelmora::Sound sound(multimedia, pelmora::applicationDirectory());
 
     pelmora::Form1 form;
     pelmora::Quiz quiz(form, sound);
@@ -67,7 +53,8 @@ int main(int argc, char* argv[])
     pelmora::Window window(form);
     // The sound device opens once the window is on screen; the music asked
     // for at load starts then.
-    window.onFirstFrame = [&multimedia] { multimedia->open(); };
+    window.onFirstFrame = [&multimedia] { multimedia.open(); };
+    window.onMusicKey = [&multimedia] { multimedia.setMusic(!multimedia.music()); };
     window.load();
     if (window.failed())
         return 1;

@@ -313,6 +313,9 @@ void Window::keyPressEvent(QKeyEvent* event)
         setFullScreen(!fullScreen_);
     } else if (plain && key == Qt::Key_Escape && fullScreen_) {
         setFullScreen(false);
+    } else if (plain && key == Qt::Key_M && onMusicKey) {
+        if (!event->isAutoRepeat())
+            onMusicKey();
     } else {
         QWidget::keyPressEvent(event);
     }

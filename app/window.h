@@ -43,6 +43,8 @@ public:
     // Runs once, when the first frame is on screen: the place for work that
     // the child need not wait for.
     std::function<void()> onFirstFrame;
+    // Called on the M key: the music off or on again.
+    std::function<void()> onMusicKey;
 
     QWidget* widgetFor(const VisualControl& control) const;
     QTimer* timerFor(const Timer& timer) const;

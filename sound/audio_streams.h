@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <memory>
 #include <span>
+#include <string>
 #include <vector>
 
 namespace pelmora {
@@ -15,11 +16,15 @@ struct Mpg123Library;
 constexpr int kOutputFrequency = 44100;
 constexpr int kOutputChannels = 2;
 
-// The sample rates a sound may have. Outside them SDL's converter would
-// blow a short file up into hundreds of megabytes (1 Hz) or overflow while
-// setting itself up (above some 4.19 MHz).
+// The sample rates a WAV may have. Outside them SDL's converter would blow a
+// short file up into hundreds of megabytes (1 Hz) or overflow while setting
+// itself up (above some 4.19 MHz). MPEG audio has rates of 8 to 48 kHz only.
 constexpr int kMinSourceFrequency = 8000;
 constexpr int kMaxSourceFrequency = 192000;
+
+// What SDL's loader may make of a WAV file at most, in bytes of its decoded
+// samples, whatever the header claims: the rest of the file is not read.
+constexpr std::size_t kMaxWavDecoded = 4u << 20;
 
 // Interleaved signed 16-bit samples in the output format.
 using Pcm = std::vector<std::int16_t>;
@@ -44,16 +49,14 @@ public:
     virtual std::size_t read(std::span<std::int16_t> out) = 0;
 };
 
-// The content chooses the decoder: RIFF/WAVE goes to SDL's WAV loader, which
-// takes the whole file (nothing when it is longer than maxWavBytes);
-// anything else goes to libmpg123, which reads as it decodes (nothing
-// without mpg123). Nothing where the decoder finds no sound.
+// The content chooses the decoder. RIFF/WAVE goes to SDL's WAV loader, which
+// is handed only the bytes of the first `seconds` (within kMaxWavDecoded),
+// with the header's lengths lowered to the bytes present, so that a damaged
+// file plays what it holds. Anything else goes to libmpg123, which reads as
+// it decodes and delivers the output format itself (nothing without mpg123).
+// Nothing where no sound is found, and why in `why`.
 std::unique_ptr<SoundStream> openSound(std::unique_ptr<ByteSource> source, const Mpg123Library* mpg123,
-                                       std::size_t maxWavBytes);
-
-// The whole of a WAV file through SDL's loader, still in the file's own
-// format: nothing where SDL turns it away or its rate is out of bounds.
-std::unique_ptr<SoundStream> decodeWav(std::vector<std::uint8_t> bytes);
+                                       double seconds, std::string& why);
 
 // At most maxSamples of what the stream plays, converted at once.
 std::shared_ptr<const Pcm> readAtMost(SoundStream& stream, std::size_t maxSamples);

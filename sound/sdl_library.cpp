@@ -4,45 +4,56 @@
 #include <dlfcn.h>
 #endif
 
-#include <memory>
-
 namespace pelmora {
 
 namespace {
 
 #if PELMORA_LOAD_SDL_AT_RUNTIME
-// Opens a library and looks up every function of table in it. The library
-// stays loaded for the life of the process once everything was found.
-template <class Table, class Lookup>
-bool loadTable(const char* fileName, Table& table, std::string& error, Lookup lookupAll)
+// The one seam to the platform's loader. A library stays loaded for the life
+// of the process.
+void* openLibrary(const char* fileName, std::string& error)
 {
     void* library = dlopen(fileName, RTLD_NOW | RTLD_LOCAL);
     if (!library) {
         const char* reason = dlerror();
         error = reason ? reason : fileName;
-        return false;
     }
-    const char* missing = lookupAll(library, table);
-    if (missing) {
-        error = std::string(fileName) + " has no " + missing;
-        dlclose(library);
-        return false;
-    }
-    return true;
+    return library;
 }
 
-#define PELMORA_LOOK_UP(name)                                              \
-    table.name = reinterpret_cast<decltype(table.name)>(dlsym(library, #name)); \
-    if (!table.name)                                                       \
-        return #name;
+void* symbol(void* library, const char* name)
+{
+    return dlsym(library, name);
+}
+
+#define PELMORA_LOAD(name) table.name = reinterpret_cast<decltype(table.name)>(symbol(library, #name));
+#define PELMORA_REQUIRE(name)                                                                           \
+    if (!table.name)                                                                                    \
+        missing = #name;
+#define PELMORA_FILL(FUNCTIONS, fileName)                                                               \
+    void* library = openLibrary(fileName, error);                                                       \
+    if (!library)                                                                                       \
+        return false;                                                                                   \
+    const char* missing = nullptr;                                                                      \
+    FUNCTIONS(PELMORA_LOAD)                                                                             \
+    FUNCTIONS(PELMORA_REQUIRE)                                                                          \
+    if (missing) {                                                                                      \
+        error = std::string(fileName) + " has no " + missing;                                           \
+        return false;                                                                                   \
+    }
+#else
+#define PELMORA_LOAD(name) table.name = &::name;
+#define PELMORA_FILL(FUNCTIONS, fileName)                                                               \
+    (void)error;                                                                                        \
+    (void)(fileName);                                                                                   \
+    FUNCTIONS(PELMORA_LOAD)
 #endif
 
 // Set once, before any file is decoded, and never cleared: SDL reads them at
-// every SDL_LoadWAV_RW. The RIFF size is believed only as far as the bytes
-// handed over (see decodeWav); with it, a data chunk that claims more than
-// the file holds is turned away before SDL allocates for it. The fact chunk
-// can only shorten a sound (it drops the padding of the last ADPCM block).
-void setWavHints(const SdlLibrary& sdl)
+// every SDL_LoadWAV_RW. The sizes in a WAV's header are believed because
+// ours lowered them to the bytes present (see openSound): SDL then never
+// allocates for samples that are not there.
+void setHints(const SdlLibrary& sdl)
 {
     sdl.SDL_SetHint(SDL_HINT_WAVE_RIFF_CHUNK_SIZE, "force");
     sdl.SDL_SetHint(SDL_HINT_WAVE_TRUNCATION, "verystrict");
@@ -53,45 +64,17 @@ void setWavHints(const SdlLibrary& sdl)
     sdl.SDL_SetHint(SDL_HINT_AUDIO_DEVICE_APP_NAME, "Pelmora");
 }
 
-template <class Table>
-struct Loaded {
-    Table table;
-    std::string error;
-    bool found = false;
-};
-
 bool fillSdl(SdlLibrary& table, std::string& error)
 {
-#if PELMORA_LOAD_SDL_AT_RUNTIME
-    if (!loadTable("libSDL2-2.0.so.0", table, error, [](void* library, SdlLibrary& table) -> const char* {
-            PELMORA_SDL_FUNCTIONS(PELMORA_LOOK_UP)
-            return nullptr;
-        }))
-        return false;
-#else
-    (void)error;
-#define PELMORA_LINK(name) table.name = &::name;
-    PELMORA_SDL_FUNCTIONS(PELMORA_LINK)
-#undef PELMORA_LINK
-#endif
-    setWavHints(table);
+    PELMORA_FILL(PELMORA_SDL_FUNCTIONS, "libSDL2-2.0.so.0")
+    PELMORA_LOAD(SDL_TLSCleanup)
+    setHints(table);
     return true;
 }
 
-bool fillMpg123(const char* fileName, Mpg123Library& table, std::string& error)
+bool fillMpg123(Mpg123Library& table, const char* fileName, std::string& error)
 {
-#if PELMORA_LOAD_SDL_AT_RUNTIME
-    if (!loadTable(fileName, table, error, [](void* library, Mpg123Library& table) -> const char* {
-            PELMORA_MPG123_FUNCTIONS(PELMORA_LOOK_UP)
-            return nullptr;
-        }))
-        return false;
-#else
-    (void)fileName;
-#define PELMORA_LINK(name) table.name = &::name;
-    PELMORA_MPG123_FUNCTIONS(PELMORA_LINK)
-#undef PELMORA_LINK
-#endif
+    PELMORA_FILL(PELMORA_MPG123_FUNCTIONS, fileName)
     // Needed once per process by libmpg123 before 1.27, harmless after.
     if (table.mpg123_init() != MPG123_OK) {
         error = "libmpg123 could not be initialised";
@@ -99,6 +82,13 @@ bool fillMpg123(const char* fileName, Mpg123Library& table, std::string& error)
     }
     return true;
 }
+
+template <class Table>
+struct Loaded {
+    Table table;
+    std::string error;
+    bool found = false;
+};
 
 const Loaded<SdlLibrary>& sdlLoaded()
 {
@@ -114,7 +104,7 @@ const Loaded<Mpg123Library>& mpg123Loaded()
 {
     static const Loaded<Mpg123Library> loaded = [] {
         Loaded<Mpg123Library> l;
-        l.found = fillMpg123("libmpg123.so.0", l.table, l.error);
+        l.found = fillMpg123(l.table, "libmpg123.so.0", l.error);
         return l;
     }();
     return loaded;
@@ -145,7 +135,7 @@ const std::string& mpg123LibraryError()
 std::unique_ptr<const Mpg123Library> loadMpg123(const char* fileName, std::string& error)
 {
     auto table = std::make_unique<Mpg123Library>();
-    if (!fillMpg123(fileName, *table, error))
+    if (!fillMpg123(*table, fileName, error))
         return nullptr;
     return table;
 }

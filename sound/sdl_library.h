@@ -9,29 +9,31 @@
 namespace pelmora {
 
 // The parts of SDL and libmpg123 the multimedia layer uses. Where
-// PELMORA_LOAD_SDL_AT_RUNTIME is set (Linux), each library is loaded the
-// first time it is asked for, on the thread that opens the audio device:
-// SDL brings the sound-server libraries with it, and loading those while the
-// program starts would hold up its first frame. The two are loaded apart, so
-// that the effects play without libmpg123.
-struct SdlLibrary {
+// PELMORA_LOAD_SDL_AT_RUNTIME is set, each library is loaded the first time
+// it is asked for, on the worker that opens the audio device: SDL brings the
+// sound-server libraries with it, and loading those while the program starts
+// would hold up its first frame. The two are loaded apart, so that the
+// effects play without libmpg123.
 #define PELMORA_SDL_FUNCTIONS(X)                                                                        \
-    X(SDL_SetHint) X(SDL_GetError) X(SDL_InitSubSystem) X(SDL_QuitSubSystem) X(SDL_WasInit)             \
-    X(SDL_OpenAudioDevice) X(SDL_PauseAudioDevice) X(SDL_CloseAudioDevice) X(SDL_LockAudioDevice)       \
-    X(SDL_UnlockAudioDevice) X(SDL_RWFromConstMem) X(SDL_LoadWAV_RW) X(SDL_FreeWAV)                     \
-    X(SDL_NewAudioStream) X(SDL_AudioStreamPut) X(SDL_AudioStreamGet) X(SDL_AudioStreamAvailable)       \
-    X(SDL_AudioStreamFlush) X(SDL_FreeAudioStream) X(SDL_TLSCleanup)
-#define PELMORA_SDL_DECLARE(name) decltype(&::name) name = nullptr;
-    PELMORA_SDL_FUNCTIONS(PELMORA_SDL_DECLARE)
+    X(SDL_SetHint) X(SDL_GetError) X(SDL_InitSubSystem) X(SDL_QuitSubSystem) X(SDL_OpenAudioDevice)     \
+    X(SDL_PauseAudioDevice) X(SDL_CloseAudioDevice) X(SDL_LockAudioDevice) X(SDL_UnlockAudioDevice)     \
+    X(SDL_RWFromConstMem) X(SDL_LoadWAV_RW) X(SDL_FreeWAV) X(SDL_NewAudioStream) X(SDL_AudioStreamPut)  \
+    X(SDL_AudioStreamGet) X(SDL_AudioStreamFlush) X(SDL_FreeAudioStream)
+#define PELMORA_MPG123_FUNCTIONS(X)                                                                     \
+    X(mpg123_init) X(mpg123_new) X(mpg123_delete) X(mpg123_param) X(mpg123_format_none)                 \
+    X(mpg123_format) X(mpg123_open_feed) X(mpg123_feed) X(mpg123_read) X(mpg123_plain_strerror)         \
+    X(mpg123_strerror)
+#define PELMORA_DECLARE(name) decltype(&::name) name = nullptr;
+
+struct SdlLibrary {
+    PELMORA_SDL_FUNCTIONS(PELMORA_DECLARE)
+    // Only from SDL 2.0.16: null in an older SDL, whose threads then keep
+    // their error text.
+    PELMORA_DECLARE(SDL_TLSCleanup)
 };
 
 struct Mpg123Library {
-#define PELMORA_MPG123_FUNCTIONS(X)                                                                     \
-    X(mpg123_init) X(mpg123_new) X(mpg123_delete) X(mpg123_param) X(mpg123_rates)                       \
-    X(mpg123_format_none) X(mpg123_format) X(mpg123_open_feed) X(mpg123_feed) X(mpg123_read)            \
-    X(mpg123_getformat)
-    PELMORA_MPG123_FUNCTIONS(PELMORA_SDL_DECLARE)
-#undef PELMORA_SDL_DECLARE
+    PELMORA_MPG123_FUNCTIONS(PELMORA_DECLARE)
 };
 
 // Loaded once, from any thread; nullptr where the library is missing or

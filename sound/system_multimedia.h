@@ -12,6 +12,9 @@ namespace pelmora {
 class SystemMultimedia : public Multimedia {
 public:
     virtual void open() = 0;
+    // Silences the music at once; the next "play" starts it from the
+    // beginning.
+    virtual void stopMusic() = 0;
 };
 
 std::unique_ptr<SystemMultimedia> makeSystemMultimedia();

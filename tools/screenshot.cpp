@@ -6,7 +6,7 @@
 
 #include "art.h"
 #include "form1.h"
-#include "multimedia.h"
+#include "quiet_multimedia.h"
 #include "quiz.h"
 #include "scenes.h"
 #include "sound.h"
@@ -21,12 +21,6 @@
 #include <string>
 
 namespace {
-
-class SilentMultimedia final : public pelmora::Multimedia {
-public:
-    bool PlaySound(const char*, const void*, std::uint32_t) override { return true; }
-    std::uint32_t SendString(const char*, char*, std::uint32_t, const void*) override { return 0; }
-};
 
 int usage()
 {
@@ -64,7 +58,7 @@ int renderPictures(const QString& directory)
 
 int grabWindow(int scene, const QString& out)
 {
-    SilentMultimedia multimedia;
+    pelmora::NoSound multimedia;
     const pelmora::Sound sound(multimedia, "C:\\Pelmora");
     pelmora::Form1 form;
     pelmora::Quiz quiz(form, sound);

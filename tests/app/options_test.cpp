@@ -1,6 +1,4 @@
 #include "options.h"
-#include "quiet_multimedia.h"
-#include "recording_multimedia.h"
 
 #include <QFile>
 
@@ -133,53 +131,6 @@ TEST(CommandLine, ManualAndAppStreamEntryKeepInStepWithTheProgram)
         EXPECT_NE(appstream.find(option), std::string::npos) << option;
     EXPECT_NE(manual.find(std::string("\"Pelmora ") + PELMORA_VERSION + "\""), std::string::npos);
     EXPECT_NE(appstream.find(std::string("<release version=\"") + PELMORA_VERSION + "\""), std::string::npos);
-}
-
-// Stands for the platform's output: records what reaches it.
-class RecordingSystemMultimedia final : public SystemMultimedia {
-public:
-    explicit RecordingSystemMultimedia(RecordingMultimedia& record, int& opened) : record_(record), opened_(opened) {}
-    void open() override { ++opened_; }
-    bool PlaySound(const char* sound, const void* module, std::uint32_t flags) override
-    {
-        return record_.PlaySound(sound, module, flags);
-    }
-    std::uint32_t SendString(const char* command, char* reply, std::uint32_t length, const void* window) override
-    {
-        return record_.SendString(command, reply, length, window);
-    }
-
-private:
-    RecordingMultimedia& record_;
-    int& opened_;
-};
-
-TEST(QuietSound, WithoutMusicPassesTheAnswerSoundsAndOpensTheDevice)
-{
-    RecordingMultimedia record;
-    int opened = 0;
-    QuietMultimedia quiet(std::make_unique<RecordingSystemMultimedia>(record, opened));
-    char reply[8] = "x";
-    EXPECT_EQ(quiet.SendString("Play C:\\dir\\bgm.mp3", reply, sizeof reply, nullptr), 0u);
-    EXPECT_STREQ(reply, "");
-    EXPECT_TRUE(quiet.PlaySound("C:\\dir\\pinpon.wav", nullptr, Multimedia::kAsync));
-    quiet.open();
-    EXPECT_EQ(opened, 1);
-    ASSERT_EQ(record.calls.size(), 1u) << "the music command never reaches the device";
-    EXPECT_EQ(record.calls[0].kind, RecordingMultimedia::Call::Kind::PlaySound);
-    EXPECT_EQ(record.calls[0].text, "C:\\dir\\pinpon.wav");
-    EXPECT_EQ(record.calls[0].flags, Multimedia::kAsync);
-}
-
-TEST(QuietSound, MuteTakesEverythingAndTouchesNoDevice)
-{
-    QuietMultimedia mute;
-    mute.open();
-    EXPECT_TRUE(mute.PlaySound("C:\\dir\\mistake.wav", nullptr, Multimedia::kAsync));
-    EXPECT_EQ(mute.SendString("Play C:\\dir\\bgm.mp3", nullptr, 0, nullptr), 0u);
-    char reply[1] = {'x'};
-    EXPECT_EQ(mute.SendString("Play C:\\dir\\bgm.mp3", reply, 0, nullptr), 0u);
-    EXPECT_EQ(reply[0], 'x') << "a reply of length 0 is left alone";
 }
 
 } // namespace

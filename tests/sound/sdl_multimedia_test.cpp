@@ -1,3 +1,4 @@
+#include "audio_file.h"
 #include "audio_streams.h"
 #include "sdl_multimedia.h"
 #include "sound.h"
@@ -49,6 +50,14 @@ std::size_t silentTail(const Peaks& peaks)
 std::size_t sounding(const Peaks& peaks)
 {
     return std::size_t(std::count_if(peaks.begin(), peaks.end(), [](int p) { return p >= kSilence; }));
+}
+
+std::size_t countOf(const std::string& text, const std::string& part)
+{
+    std::size_t count = 0;
+    for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
+        ++count;
+    return count;
 }
 
 long residentBytes()
@@ -294,14 +303,12 @@ TEST_F(DiskAudio, BadFilesAndCommandsGiveSilence)
     const std::filesystem::path empty = makeDirectory(temp() / "empty");
     const std::filesystem::path textual = makeDirectory(temp() / "text");
     const std::filesystem::path folders = makeDirectory(temp() / "folders");
-    const std::filesystem::path truncated = makeDirectory(temp() / "truncated");
     const std::filesystem::path damaged = makeDirectory(temp() / "damaged");
     const std::filesystem::path hostile = makeDirectory(temp() / "hostile");
     for (const char* name : {"pinpon.wav", "bgm.mp3"}) {
         writeFile(empty / name, "");
         writeFile(textual / name, "This is not a sound.\n");
         makeDirectory(folders / name);
-        writeFile(truncated / name, good.substr(0, good.size() / 2));
     }
     // A format tag SDL does not know, and one MP3 frame header without the
     // frames that should follow it.
@@ -313,32 +320,62 @@ TEST_F(DiskAudio, BadFilesAndCommandsGiveSilence)
     ASSERT_TRUE(multimedia().waitUntilReady());
 
     const long before = residentBytes();
-    for (const auto& dir : {missing, empty, textual, folders, truncated, damaged, hostile}) {
-        SCOPED_TRACE(dir.filename().string());
-        // A file that is not there is said so at once; one that is there is
-        // taken up, and turned away once loaded.
-        const bool there = dir != missing && dir != folders;
-        EXPECT_EQ(multimedia().PlaySound(Sound::effectFileName(text(dir), Effect::Correct).c_str(), nullptr,
-                                         Multimedia::kAsync),
-                  there);
-        EXPECT_EQ(multimedia().SendString(Sound::musicCommand(text(dir)).c_str(), nullptr, 0, nullptr),
-                  there ? 0u : Multimedia::kErrorFileNotFound);
-        carryOut();
-        EXPECT_FALSE(multimedia().musicPlaying());
-    }
+    testing::internal::CaptureStderr();
+    // Twice: why a file cannot be played is said once.
+    for (int round = 0; round < 2; ++round)
+        for (const auto& dir : {missing, empty, textual, folders, damaged, hostile}) {
+            SCOPED_TRACE(dir.filename().string());
+            // A file that is not there is said so at once; one that is there
+            // is taken up, and turned away once loaded.
+            const bool there = dir != missing && dir != folders;
+            EXPECT_EQ(multimedia().PlaySound(Sound::effectFileName(text(dir), Effect::Correct).c_str(), nullptr,
+                                             Multimedia::kAsync),
+                      there);
+            EXPECT_EQ(multimedia().SendString(Sound::musicCommand(text(dir)).c_str(), nullptr, 0, nullptr),
+                      there ? 0u : Multimedia::kErrorFileNotFound);
+            carryOut();
+            // A frame of silence may play for a moment.
+            waitForMusicToEnd();
+        }
+    const std::string said = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 8) << said;
+    for (const char* name : {"pinpon.wav: ", "bgm.mp3: "})
+        EXPECT_EQ(countOf(said, std::string("pelmora: cannot play ") + name), 4u) << said;
     const long grown = residentBytes() - before;
     std::printf("[ memory ] the bad files grew the process by %ld KB\n", grown / 1024);
     EXPECT_LT(grown, 4L << 20);
     for (const char* command : {"", "stop all", "open x", "play", "player x", "close ", "   "})
         EXPECT_NE(multimedia().SendString(command, nullptr, 0, nullptr), 0u) << '"' << command << '"';
     EXPECT_NE(multimedia().SendString(nullptr, nullptr, 0, nullptr), 0u);
-    EXPECT_FALSE(multimedia().PlaySound((text(truncated) + "/pinpon.wav").c_str(), nullptr, 0));
     EXPECT_FALSE(multimedia().PlaySound((text(hostile) + "/pinpon.wav").c_str(), nullptr, 0));
     EXPECT_FALSE(multimedia().PlaySound("x", nullptr, 0x20000));
     waitForOutput([](const Peaks& p) { return p.size() >= 20; }, "a fifth of a second");
 
     const Peaks peaks = heard();
     EXPECT_TRUE(std::all_of(peaks.begin(), peaks.end(), [](int p) { return p == 0; }));
+}
+
+TEST_F(DiskAudio, DamagedEffectsPlayWhatTheyHold)
+{
+    const std::filesystem::path dir = makeDirectory(temp() / "app");
+    const std::string good = wavBytes(square(8000, 0.3));
+    writeFile(dir / "pinpon.wav", good.substr(0, good.size() - 1000));
+    writeFile(dir / "mistake.wav", good.substr(0, 4) + std::string(4, '\0') + good.substr(8));
+    const Sound sound(multimedia(), text(dir));
+    ASSERT_TRUE(multimedia().waitUntilReady());
+
+    sound.PlayEffect(Effect::Correct);
+    waitUntilHeard(8000);
+    waitForSilence();
+    const std::size_t from = mark();
+    sound.PlayEffect(Effect::Wrong);
+    waitUntilHeard(8000, from);
+    waitForSilence();
+
+    const std::vector<std::vector<int>> runs = soundingRuns(heard());
+    ASSERT_EQ(runs.size(), 2u);
+    EXPECT_NEAR(double(runs[0].size()), 30 - 500.0 / 441, 2);
+    EXPECT_NEAR(double(runs[1].size()), 30, 2);
 }
 
 TEST_F(DiskAudio, UnknownCommandsLeaveTheMusicAlone)
@@ -427,9 +464,12 @@ TEST_F(DiskAudio, MusicThatChangesItsRateMidwayPlaysThrough)
     waitForMusicToEnd();
     waitForSilence();
 
-    const std::vector<std::vector<int>> runs = soundingRuns(heard());
-    ASSERT_EQ(runs.size(), 1u) << "the music broke off at the change";
-    const std::vector<int>& run = runs.front();
+    // libmpg123's resampler starts afresh at the change: a dip of at most
+    // 30 ms, no break.
+    const Peaks peaks = heard();
+    const auto first = std::find_if(peaks.begin(), peaks.end(), [](int p) { return p >= kSilence; });
+    const Peaks run(first, peaks.end() - std::ptrdiff_t(silentTail(peaks)));
+    ASSERT_LE(run.size() - sounding(run), 3u) << "the music broke off at the change";
     // Half a second at a quarter of full scale, then half a second at half.
     EXPECT_NEAR(double(run.size()), 100.0, 10.0);
     EXPECT_NEAR(run[run.size() / 4], 8192, 1200);

@@ -1,0 +1,47 @@
+#pragma once
+
+#include "system_multimedia.h"
+
+#include <memory>
+#include <string>
+
+namespace pelmora {
+
+// No sound at all: every call is taken as if it had played, and no device is
+// ever opened.
+class NoSound final : public SystemMultimedia {
+public:
+    void open() override {}
+    void stopMusic() override {}
+    bool PlaySound(const char*, const void*, std::uint32_t) override { return true; }
+    std::uint32_t SendString(const char* command, char* returnString, std::uint32_t returnLength,
+                             const void* callbackWindow) override;
+};
+
+// Music that can be switched off and on while the answer sounds pass. While
+// it is off, the textual commands (the music's only way in) are kept from the
+// output and answered as if carried out; switched on again, the last of them
+// is sent at once, so the music comes back without waiting for the next.
+class NoMusic final : public SystemMultimedia {
+public:
+    NoMusic(std::unique_ptr<SystemMultimedia> output, bool music);
+
+    void setMusic(bool on);
+    bool music() const { return music_; }
+
+    void open() override { output_->open(); }
+    void stopMusic() override { output_->stopMusic(); }
+    bool PlaySound(const char* sound, const void* module, std::uint32_t flags) override
+    {
+        return output_->PlaySound(sound, module, flags);
+    }
+    std::uint32_t SendString(const char* command, char* returnString, std::uint32_t returnLength,
+                             const void* callbackWindow) override;
+
+private:
+    std::unique_ptr<SystemMultimedia> output_;
+    bool music_;
+    std::string lastCommand_;
+};
+
+} // namespace pelmora
