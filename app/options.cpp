@@ -101,7 +101,9 @@ std::string helpText()
            "  1〜9, 0           答えのボタン 1〜9 と 10 を押す（数字キーでもテンキーでも）\n"
            "                    press the answer buttons 1 to 9 and 10 (top row or keypad)\n"
            "  F11               全画面とウィンドウを切りかえる / switch between full screen and the window\n"
-           "  Esc               全画面をやめる / leave full screen\n";
+           "  Esc               全画面をやめる / leave full screen\n"
+           "  M                 音楽を止める・また流す（答えの音はそのまま）\n"
+           "                    switch the music off and on again (the answer sounds stay)\n";
 }
 
 std::string versionText()

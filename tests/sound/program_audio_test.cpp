@@ -1,6 +1,6 @@
 // The real program under its own X server, with SDL writing its sound to a
 // file: the music must sound from start-up on, and SIGTERM must end the
-// program at once.
+// program at once, even while a sound server keeps it waiting.
 #include "real_program.h"
 #include "test_audio.h"
 
@@ -10,6 +10,10 @@
 
 #include <algorithm>
 #include <csignal>
+#include <poll.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 using namespace pelmora::e2e;
 using namespace pelmora::soundtest;
@@ -36,6 +40,61 @@ TEST(Program, PlaysTheMusicFromStartUpAndEndsAtOnceOnSigterm)
     EXPECT_LE(first - peaks.begin(), 100) << "the music did not start with the program";
     const auto sounding = std::count_if(first, peaks.end(), [](int p) { return p >= kSilence; });
     EXPECT_GE(double(sounding) / double(peaks.end() - first), 0.95) << "the music broke off";
+}
+
+namespace {
+
+// A PulseAudio server that takes connections and never answers them: they
+// wait, unaccepted, in the listening socket's queue.
+class SilentSoundServer {
+public:
+    explicit SilentSoundServer(const QString& path) : fd_(socket(AF_UNIX, SOCK_STREAM, 0))
+    {
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        const QByteArray name = path.toLocal8Bit();
+        std::copy_n(name.constData(), std::min<std::size_t>(std::size_t(name.size()), sizeof address.sun_path - 1),
+                    address.sun_path);
+        listening_ = fd_ >= 0 && bind(fd_, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0
+            && listen(fd_, 16) == 0;
+    }
+    ~SilentSoundServer() { close(fd_); }
+    bool listening() const { return listening_; }
+    // Whether someone has connected, within the timeout.
+    bool connected(int timeoutMs) const
+    {
+        pollfd waiting{fd_, POLLIN, 0};
+        return poll(&waiting, 1, timeoutMs) == 1;
+    }
+
+private:
+    int fd_;
+    bool listening_ = false;
+};
+
+} // namespace
+
+TEST(Program, EndsWithinASecondWhileTheSoundServerNeverAnswers)
+{
+    for (const bool bySignal : {false, true}) {
+        SCOPED_TRACE(bySignal ? "SIGTERM" : "closing the window");
+        QTemporaryDir dir;
+        const QString socket = dir.filePath(QStringLiteral("native"));
+        SilentSoundServer server(socket);
+        ASSERT_TRUE(server.listening());
+        RealProgram program(QStringLiteral(PELMORA_PROGRAM),
+                            {.environment = {QStringLiteral("SDL_AUDIODRIVER=pulseaudio"),
+                                             QStringLiteral("PULSE_SERVER=unix:") + socket}});
+        ASSERT_TRUE(program.ok()) << program.error().toStdString();
+        ASSERT_TRUE(server.connected(deadline(20000))) << "the program never asked the server";
+        const qint64 ms = bySignal ? program.terminate(SIGTERM) : program.closeWindow();
+        std::printf("[ closing ] %s with the server silent: %lld ms\n", bySignal ? "SIGTERM" : "window",
+                    static_cast<long long>(ms));
+        EXPECT_GE(ms, 0) << "still running";
+        EXPECT_LT(ms, deadline(1000));
+        EXPECT_TRUE(program.exitedNormally());
+        EXPECT_EQ(program.exitCode(), 0);
+    }
 }
 
 int main(int argc, char** argv)
