@@ -9,10 +9,12 @@
 
 #include "answer_key.h"
 #include "measures.h"
+#include "pulse_server.h"
 #include "real_program.h"
 #include "screen.h"
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QThread>
 
@@ -28,6 +30,7 @@ namespace {
 
 struct Samples {
     std::vector<double> startupMs, peakMb, idleMusicPercent, idleSilentPercent, markMs, soundMs, timerLateMs, exitMs;
+    std::vector<double> pulseSoundMs, idlePulsePercent;
     std::optional<double> soakGrowthKb;
 };
 
@@ -142,6 +145,61 @@ bool startOnly(const QString& path, Samples& samples)
     return true;
 }
 
+// When the first sample of a sound reached the server after a moment in
+// steady µs, looking at the recording from the size it had then; -1 if it
+// did not within a second.
+double pulseArrivalMs(const PulseServer& pulse, const std::vector<float>& sound, qint64 afterUs)
+{
+    const qint64 from = pulse.sizeAt(afterUs) / kAudioFrameBytes;
+    QElapsedTimer waited;
+    waited.start();
+    while (pulse.audio().size() < (from + kAudioRate) * kAudioFrameBytes && waited.elapsed() < 5000)
+        QThread::msleep(50);
+    const Match match = findSound(leftChannel(pulse.audio()), sound, from, from + kAudioRate);
+    return match.score > 0.8 ? static_cast<double>(pulse.timeOfByte(match.frame * kAudioFrameBytes) - afterUs) / 1000
+                             : -1;
+}
+
+// Through a PulseAudio server of its own: CPU while the music plays, and
+// click to the chime's first sample reaching the server. The floor is the
+// chime fed to the same server by pacat at its smallest latency, and recorded
+// the same way.
+bool pulseRun(const QString& path, Samples& samples, Samples& floor)
+{
+    PulseServer pulse;
+    RealProgram program(path, {.environment = pulse.environment(), .trace = true});
+    if (!pulse.ok() || !program.ok()) {
+        std::fprintf(stderr, "pelmora-bench: through PulseAudio: %s%s\n", qPrintable(pulse.error()),
+                     qPrintable(program.error()));
+        return false;
+    }
+    const std::vector<float> chime = readWav(QFileInfo(path).absolutePath() + QStringLiteral("/pinpon.wav"));
+    Samples marks;
+    for (int q = 0; q < 5; ++q) {
+        if (!program.waitFor(questionShown, 12000))
+            return false;
+        if (q == 0)
+            samples.idlePulsePercent.push_back(cpuPercentWhileWaiting(program));
+        const std::optional<qint64> click = clickAndMark(program, q, marks);
+        if (!click)
+            return false;
+        if (const double ms = pulseArrivalMs(pulse, chime, *click); ms >= 0)
+            samples.pulseSoundMs.push_back(ms);
+    }
+    program.terminate();
+    QByteArray stereo;
+    for (float v : chime) {
+        const auto s = static_cast<qint16>(std::lround(v * 32767));
+        stereo.append(reinterpret_cast<const char*>(&s), 2).append(reinterpret_cast<const char*>(&s), 2);
+    }
+    for (int i = 0; i < 5; ++i) {
+        const qint64 written = pulse.playReference(stereo);
+        if (const double ms = pulseArrivalMs(pulse, chime, written); written >= 0 && ms >= 0)
+            floor.pulseSoundMs.push_back(ms);
+    }
+    return true;
+}
+
 // Up to the first question, with no sound device at all.
 bool silentRun(const QString& path, Samples& samples)
 {
@@ -189,11 +247,12 @@ void print(const char* what, const std::vector<double>& values, const std::vecto
     double limit = bound.value;
     char floorText[64] = "";
     char boundText[64];
+    if (!floor.empty())
+        std::snprintf(floorText, sizeof floorText, "%9.3f  %5.2fx", f, f > 0 ? m / f : 0.0);
     if (bound.kind == Bound::Absolute) {
         std::snprintf(boundText, sizeof boundText, "%g %s", bound.value, unit);
     } else {
         limit = bound.kind == Bound::TimesFloor ? f * bound.value : f + bound.value;
-        std::snprintf(floorText, sizeof floorText, "%9.3f  %5.2fx", f, f > 0 ? m / f : 0.0);
         if (bound.kind == Bound::TimesFloor)
             std::snprintf(boundText, sizeof boundText, "%gx floor", bound.value);
         else
@@ -230,7 +289,7 @@ int main(int argc, char** argv)
     std::printf("Pelmora benchmarks: %d runs of a whole quiz and %d up to the first question without sound,\n"
                 "each beside a run of the floor, a plain Qt window of the same kind\n"
                 "(each figure a median; this takes about %d minutes)\n\n",
-                runs, runs, runs * 4 + runs / 2 + soakMinutes + startups / 10);
+                runs, runs, runs * 5 + runs / 2 + soakMinutes + startups / 10);
     std::fflush(stdout);
     Samples samples, floor;
     for (int i = 0; i < startups; ++i) {
@@ -239,19 +298,22 @@ int main(int argc, char** argv)
     }
     for (int i = 0; i < runs; ++i) {
         if (!silentRun(program, samples) || !floorRun(floorProgram, floor)
-            || !fullRun(program, samples, i == 0 ? soakMinutes : 0))
+            || !fullRun(program, samples, i == 0 ? soakMinutes : 0) || !pulseRun(program, samples, floor))
             return 2;
     }
 
     std::printf("%-44s %13s %17s  %s\n", "", "Pelmora", "floor   ratio", "bound");
     int failures = 0;
     print("start to first painted frame", samples.startupMs, floor.startupMs, "ms", {Bound::TimesFloor, 1.1}, failures);
-    print("peak resident memory over a whole run", samples.peakMb, floor.peakMb, "MB", {Bound::PlusFloor, 6}, failures);
+    print("peak resident memory over a whole run", samples.peakMb, floor.peakMb, "MB", {Bound::PlusFloor, 4}, failures);
     print("CPU waiting for a click, no sound device", samples.idleSilentPercent, floor.idleSilentPercent, "%",
           {Bound::PlusFloor, 0.1}, failures);
     print("CPU waiting for a click, music playing", samples.idleMusicPercent, {}, "%", {Bound::Absolute, 1}, failures);
     print("click to the mark painted on screen", samples.markMs, floor.markMs, "ms", {Bound::PlusFloor, 16}, failures);
     print("click to the effect's first audible sample", samples.soundMs, {}, "ms", {Bound::Absolute, 50}, failures);
+    print("CPU waiting, music through PulseAudio", samples.idlePulsePercent, {}, "%", {Bound::Absolute, 1}, failures);
+    print("click to the chime reaching PulseAudio", samples.pulseSoundMs, floor.pulseSoundMs, "ms",
+          {Bound::Absolute, 30}, failures);
     print("worst timer lateness in a run", samples.timerLateMs, floor.timerLateMs, "ms", {Bound::PlusFloor, 20},
           failures);
     print("SIGTERM to the program's end", samples.exitMs, {}, "ms", {Bound::Absolute, 1500}, failures);

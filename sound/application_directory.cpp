@@ -7,8 +7,6 @@
 
 #if defined(_WIN32)
 #include <windows.h>
-#elif defined(__APPLE__)
-#include <mach-o/dyld.h>
 #endif
 
 namespace pelmora {
@@ -30,12 +28,6 @@ std::filesystem::path executablePath()
         }
         buffer.resize(buffer.size() * 2);
     }
-#elif defined(__APPLE__)
-    char buffer[4096];
-    std::uint32_t size = sizeof buffer;
-    if (_NSGetExecutablePath(buffer, &size) != 0)
-        return {};
-    return std::filesystem::path(buffer);
 #else
     std::error_code error;
     return std::filesystem::read_symlink("/proc/self/exe", error);

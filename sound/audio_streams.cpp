@@ -28,45 +28,41 @@ std::uint32_t little(std::span<const std::uint8_t> bytes, std::size_t at, int co
     return value;
 }
 
-void putLittle32(std::vector<std::uint8_t>& bytes, std::size_t at, std::uint32_t value)
+void putLittle32(std::vector<std::uint8_t>& bytes, std::size_t at, std::size_t value)
 {
-    for (int i = 0; i < 4; ++i)
-        bytes[at + std::size_t(i)] = std::uint8_t(value >> (8 * i));
+    for (std::size_t i = 0; i < 4; ++i)
+        bytes[at + i] = std::uint8_t(value >> (8 * i));
 }
 
 // Reads on until bytes holds `size` bytes or the source has no more.
 void readUpTo(std::vector<std::uint8_t>& bytes, ByteSource& source, std::size_t size)
 {
-    while (bytes.size() < size) {
+    for (std::size_t got = 1; bytes.size() < size && got > 0;) {
         const std::size_t at = bytes.size();
         bytes.resize(std::min(size, at + (1u << 16)));
-        const std::size_t got = source.read(std::span(bytes).subspan(at));
+        got = source.read(std::span(bytes).subspan(at));
         bytes.resize(at + got);
-        if (got == 0)
-            return;
     }
 }
 
-// The bytes of samples that `seconds` of a WAV's format take, by its fmt
-// chunk, and no more than SDL's loader may decode.
+// The bytes of samples that `seconds` of a WAV take by its fmt chunk, and no
+// more than SDL's loader may decode.
 std::size_t wavBudget(std::span<const std::uint8_t> fmt, double seconds)
 {
     if (fmt.size() < 16)
         return 0;
     const std::uint32_t tag = little(fmt, 0, 2), channels = little(fmt, 2, 2), align = little(fmt, 12, 2);
     const double rate = std::clamp<double>(little(fmt, 4, 4), kMinSourceFrequency, kMaxSourceFrequency);
-    // ADPCM takes four bits a sample, and a little more for the block
+    // ADPCM takes four bits a sample and a little more for the block
     // headers, and decodes to 16 bits; the others take a block a frame.
     const bool adpcm = tag == 0x0002 || tag == 0x0011;
     const double perSecond = adpcm ? rate * channels * 0.6 : rate * align;
-    const std::size_t growth = adpcm ? 4 : 2;
-    return std::size_t(std::min(seconds * perSecond + 2.0 * align, double(kMaxWavDecoded / growth)));
+    return std::size_t(std::min(seconds * perSecond + 2.0 * align, double(kMaxWavDecoded / (adpcm ? 4 : 2))));
 }
 
-// Cuts a WAV after the samples of its first `seconds` and lowers the RIFF
-// and data lengths to the bytes left, reading no more of the source than
-// that. A chunk of samples not found within kMaxWavHeader is left to SDL to
-// turn away.
+// Cuts a WAV after the samples of its first `seconds`, reading no more of
+// the source, and lowers the RIFF and data lengths to the bytes left. A chunk
+// of samples not found within kMaxWavHeader is left to SDL to turn away.
 void keepWavPrefix(std::vector<std::uint8_t>& bytes, ByteSource& source, double seconds)
 {
     readUpTo(bytes, source, kMaxWavHeader);
@@ -77,19 +73,18 @@ void keepWavPrefix(std::vector<std::uint8_t>& bytes, ByteSource& source, double 
         if (std::memcmp(&bytes[at], "fmt ", 4) == 0)
             fmt = std::span(bytes).subspan(body, std::min<std::uint64_t>(length, bytes.size() - body));
         if (std::memcmp(&bytes[at], "data", 4) == 0) {
-            std::size_t keep = std::min<std::size_t>(length, wavBudget(fmt, seconds));
             const std::size_t align = fmt.size() >= 16 ? std::max<std::size_t>(1, little(fmt, 12, 2)) : 1;
+            std::size_t keep = std::min<std::size_t>(length, wavBudget(fmt, seconds));
             readUpTo(bytes, source, body + keep);
             keep = std::min<std::size_t>(keep, bytes.size() - body);
-            keep -= keep % align;
-            bytes.resize(body + keep);
-            putLittle32(bytes, at + 4, std::uint32_t(keep));
+            bytes.resize(body + keep - keep % align);
+            putLittle32(bytes, at + 4, keep - keep % align);
             break;
         }
         at = body + length + (length & 1);
     }
     if (bytes.size() >= 8)
-        putLittle32(bytes, 4, std::uint32_t(bytes.size() - 8));
+        putLittle32(bytes, 4, bytes.size() - 8);
 }
 
 class MemorySource final : public ByteSource {
@@ -109,74 +104,24 @@ private:
     std::size_t at_ = 0;
 };
 
-struct AudioStreamDeleter {
-    void operator()(SDL_AudioStream* stream) const { sdl().SDL_FreeAudioStream(stream); }
-};
-using AudioStream = std::unique_ptr<SDL_AudioStream, AudioStreamDeleter>;
-
-// The samples SDL's loader made of a WAV file, converted a hundredth of a
-// second of them at a time.
-class WavStream final : public SoundStream {
+class PcmStream final : public SoundStream {
 public:
-    WavStream(Uint8* samples, Uint32 length, const SDL_AudioSpec& wav, AudioStream conversion)
-        : samples_(samples), length_(length), conversion_(std::move(conversion)), format_(wav.format)
-    {
-        const std::size_t frame = std::size_t(SDL_AUDIO_BITSIZE(wav.format) / 8) * wav.channels;
-        piece_ = frame * std::size_t(std::max(1, wav.freq / 100));
-        const std::uint64_t frames = frame ? length_ / frame : 0;
-        expected_ = std::size_t((frames * kOutputFrequency + std::uint64_t(wav.freq) - 1) / std::uint64_t(wav.freq))
-            * kOutputChannels;
-    }
-
-    ~WavStream() override { sdl().SDL_FreeWAV(samples_); }
+    explicit PcmStream(Pcm pcm) : pcm_(std::move(pcm)) {}
 
     std::size_t read(std::span<std::int16_t> out) override
     {
-        // Nothing past the length the samples give: see putMore().
-        out = out.first(std::min(out.size(), expected_ - given_));
-        std::size_t filled = 0;
-        while (filled < out.size()) {
-            const int got = sdl().SDL_AudioStreamGet(conversion_.get(), out.data() + filled,
-                                                     int((out.size() - filled) * sizeof(std::int16_t)));
-            if (got < 0)
-                break;
-            filled += std::size_t(got) / sizeof(std::int16_t);
-            if (got == 0 && !putMore())
-                break;
-        }
-        given_ += filled;
-        return filled;
+        const std::size_t count = std::min(out.size(), pcm_.size() - at_);
+        std::copy_n(pcm_.begin() + std::ptrdiff_t(at_), count, out.begin());
+        at_ += count;
+        return count;
     }
 
 private:
-    bool putMore()
-    {
-        if (flushed_)
-            return false;
-        if (at_ < length_) {
-            const std::size_t count = std::min(piece_, length_ - at_);
-            at_ += count;
-            return sdl().SDL_AudioStreamPut(conversion_.get(), samples_ + at_ - count, int(count)) == 0;
-        }
-        // SDL's flush pads the input with zero bytes, on which an unsigned
-        // 8-bit sound would end in a full-scale click: true silence first.
-        const std::vector<Uint8> silence(piece_, format_ == AUDIO_U8 ? 0x80 : 0);
-        flushed_ = true;
-        return sdl().SDL_AudioStreamPut(conversion_.get(), silence.data(), int(silence.size())) == 0
-            && sdl().SDL_AudioStreamFlush(conversion_.get()) == 0;
-    }
-
-    Uint8* samples_;
-    std::size_t length_;
-    AudioStream conversion_;
-    SDL_AudioFormat format_;
-    std::size_t piece_ = 0;
+    Pcm pcm_;
     std::size_t at_ = 0;
-    std::size_t expected_ = 0;
-    std::size_t given_ = 0;
-    bool flushed_ = false;
 };
 
+// What is kept of a WAV, through SDL's loader and converter at once.
 std::unique_ptr<SoundStream> openWav(std::vector<std::uint8_t> bytes, ByteSource& rest, double seconds,
                                      std::string& why)
 {
@@ -189,18 +134,30 @@ std::unique_ptr<SoundStream> openWav(std::vector<std::uint8_t> bytes, ByteSource
         why = sdl().SDL_GetError();
         return nullptr;
     }
-    std::unique_ptr<Uint8, decltype(sdl().SDL_FreeWAV)> owned(samples, sdl().SDL_FreeWAV);
+    bytes = {};
+    std::unique_ptr<Uint8, decltype(sdl().SDL_FreeWAV)> loaded(samples, sdl().SDL_FreeWAV);
     if (wav.freq < kMinSourceFrequency || wav.freq > kMaxSourceFrequency) {
         why = "its sample rate of " + std::to_string(wav.freq) + " Hz is out of bounds";
         return nullptr;
     }
-    AudioStream conversion(sdl().SDL_NewAudioStream(wav.format, wav.channels, wav.freq, AUDIO_S16SYS,
-                                                    kOutputChannels, kOutputFrequency));
-    if (!conversion) {
+    SDL_AudioCVT cvt;
+    if (sdl().SDL_BuildAudioCVT(&cvt, wav.format, wav.channels, wav.freq, AUDIO_S16SYS, kOutputChannels,
+                                kOutputFrequency) < 0) {
         why = sdl().SDL_GetError();
         return nullptr;
     }
-    return std::make_unique<WavStream>(owned.release(), length, wav, std::move(conversion));
+    cvt.len = int(length - length % (SDL_AUDIO_BITSIZE(wav.format) / 8 * wav.channels));
+    Pcm pcm((std::size_t(cvt.len) * std::size_t(cvt.len_mult) + 1) / sizeof(std::int16_t));
+    std::memcpy(pcm.data(), samples, std::size_t(cvt.len));
+    loaded.reset();
+    cvt.buf = reinterpret_cast<Uint8*>(pcm.data());
+    if (sdl().SDL_ConvertAudio(&cvt) < 0) {
+        why = sdl().SDL_GetError();
+        return nullptr;
+    }
+    pcm.resize(std::size_t(cvt.len_cvt) / sizeof(std::int16_t) / kOutputChannels * kOutputChannels);
+    pcm.shrink_to_fit();
+    return std::make_unique<PcmStream>(std::move(pcm));
 }
 
 class Mp3Stream final : public SoundStream {
@@ -210,11 +167,7 @@ public:
     {
     }
 
-    ~Mp3Stream() override
-    {
-        if (decoder_)
-            mpg123_.mpg123_delete(decoder_);
-    }
+    ~Mp3Stream() override { mpg123_.mpg123_delete(decoder_); }
 
     // Sets the decoder up on the first bytes and finds the first frame.
     bool open(std::span<const std::uint8_t> start, std::string& why)
@@ -236,8 +189,7 @@ public:
             return false;
         }
         // The first frame announces its format; bytes without one are no MP3.
-        for (;;) {
-            std::size_t done = 0;
+        for (std::size_t done = 0;;) {
             const int result = mpg123_.mpg123_read(decoder_, nullptr, 0, &done);
             if (result == MPG123_NEW_FORMAT)
                 return true;
@@ -251,15 +203,13 @@ public:
     std::size_t read(std::span<std::int16_t> out) override
     {
         auto* bytes = reinterpret_cast<unsigned char*>(out.data());
-        const std::size_t wanted = out.size_bytes();
         std::size_t filled = 0;
-        while (!ended_ && filled < wanted) {
+        while (!ended_ && filled < out.size_bytes()) {
             std::size_t done = 0;
-            const int result = mpg123_.mpg123_read(decoder_, bytes + filled, wanted - filled, &done);
+            const int result = mpg123_.mpg123_read(decoder_, bytes + filled, out.size_bytes() - filled, &done);
             filled += done;
             // The end, or damage that resynchronising could not get past.
-            if (result == MPG123_NEED_MORE ? !feed() : result != MPG123_OK && result != MPG123_NEW_FORMAT)
-                ended_ = true;
+            ended_ = result == MPG123_NEED_MORE ? !feed() : result != MPG123_OK && result != MPG123_NEW_FORMAT;
         }
         return filled / sizeof(std::int16_t);
     }
@@ -292,28 +242,19 @@ std::unique_ptr<SoundStream> openSound(std::unique_ptr<ByteSource> source, const
     readUpTo(start, *source, 12);
     if (detectAudioFormat(start) == AudioFormat::Wav)
         return openWav(std::move(start), *source, seconds, why);
-    if (!mpg123) {
+    auto stream = mpg123 ? std::make_unique<Mp3Stream>(*mpg123, std::move(source)) : nullptr;
+    if (!stream)
         why = "no MP3 decoder";
-        return nullptr;
-    }
-    auto stream = std::make_unique<Mp3Stream>(*mpg123, std::move(source));
-    if (!stream->open(start, why))
-        return nullptr;
-    return stream;
+    return stream && stream->open(start, why) ? std::move(stream) : nullptr;
 }
 
 std::shared_ptr<const Pcm> readAtMost(SoundStream& stream, std::size_t maxSamples)
 {
-    maxSamples -= maxSamples % kOutputChannels;
-    auto pcm = std::make_shared<Pcm>();
-    std::array<std::int16_t, 4096> piece;
-    while (pcm->size() < maxSamples) {
-        const std::size_t wanted = std::min(piece.size(), maxSamples - pcm->size());
-        const std::size_t got = stream.read(std::span(piece).first(wanted));
-        pcm->insert(pcm->end(), piece.begin(), piece.begin() + std::ptrdiff_t(got));
-        if (got < wanted)
-            break;
-    }
+    auto pcm = std::make_shared<Pcm>(maxSamples - maxSamples % kOutputChannels);
+    std::size_t filled = 0;
+    for (std::size_t got = 1; filled < pcm->size() && got > 0; filled += got)
+        got = stream.read(std::span(*pcm).subspan(filled, std::min<std::size_t>(4096, pcm->size() - filled)));
+    pcm->resize(filled);
     pcm->shrink_to_fit();
     return pcm;
 }

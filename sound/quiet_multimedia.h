@@ -7,15 +7,19 @@
 
 namespace pelmora {
 
-// No sound at all: every call is taken as if it had played, and no device is
-// ever opened.
+// No sound at all: every call is taken as if it had played, with an empty
+// reply, and no device is ever opened.
 class NoSound final : public SystemMultimedia {
 public:
     void open() override {}
     void stopMusic() override {}
     bool PlaySound(const char*, const void*, std::uint32_t) override { return true; }
-    std::uint32_t SendString(const char* command, char* returnString, std::uint32_t returnLength,
-                             const void* callbackWindow) override;
+    std::uint32_t SendString(const char*, char* returnString, std::uint32_t returnLength, const void*) override
+    {
+        if (returnString && returnLength > 0)
+            returnString[0] = '\0';
+        return 0;
+    }
 };
 
 // Music that can be switched off and on while the answer sounds pass. While
@@ -24,7 +28,7 @@ public:
 // is sent at once, so the music comes back without waiting for the next.
 class NoMusic final : public SystemMultimedia {
 public:
-    NoMusic(std::unique_ptr<SystemMultimedia> output, bool music);
+    NoMusic(std::unique_ptr<SystemMultimedia> output, bool music) : output_(std::move(output)), music_(music) {}
 
     void setMusic(bool on);
     bool music() const { return music_; }

@@ -17,8 +17,7 @@ namespace pelmora {
 #define PELMORA_SDL_FUNCTIONS(X)                                                                        \
     X(SDL_SetHint) X(SDL_GetError) X(SDL_InitSubSystem) X(SDL_QuitSubSystem) X(SDL_OpenAudioDevice)     \
     X(SDL_PauseAudioDevice) X(SDL_CloseAudioDevice) X(SDL_LockAudioDevice) X(SDL_UnlockAudioDevice)     \
-    X(SDL_RWFromConstMem) X(SDL_LoadWAV_RW) X(SDL_FreeWAV) X(SDL_NewAudioStream) X(SDL_AudioStreamPut)  \
-    X(SDL_AudioStreamGet) X(SDL_AudioStreamFlush) X(SDL_FreeAudioStream)
+    X(SDL_RWFromConstMem) X(SDL_LoadWAV_RW) X(SDL_FreeWAV) X(SDL_BuildAudioCVT) X(SDL_ConvertAudio)
 #define PELMORA_MPG123_FUNCTIONS(X)                                                                     \
     X(mpg123_init) X(mpg123_new) X(mpg123_delete) X(mpg123_param) X(mpg123_format_none)                 \
     X(mpg123_format) X(mpg123_open_feed) X(mpg123_feed) X(mpg123_read) X(mpg123_plain_strerror)         \

@@ -24,14 +24,16 @@ namespace {
 
 using namespace std::chrono_literals;
 
-// 11.6 ms: the click is heard about as soon as the mark is seen.
-constexpr int kBufferFrames = 512;
+// 17 ms: through PulseAudio the chime reaches the server some 15 ms after
+// the click, while the device's thread wakes seldom enough that the music
+// takes under 1 % of a core (512 frames took over 1 %).
+constexpr int kBufferFrames = 768;
 constexpr std::size_t kMaxCachedEffects = 4;
 // An effect is a short sound: a longer file plays its first seconds only.
 constexpr double kEffectSeconds = 5;
-constexpr std::size_t kMaxEffectSamples = std::size_t(kEffectSeconds) * kOutputFrequency * kOutputChannels;
-// A WAV standing in for the music is held whole, so within kMaxWavDecoded.
-constexpr double kMusicSeconds = 3600;
+// A WAV standing in for the music is converted and held whole: its first
+// seconds only. MP3 music is decoded as it plays, to its end.
+constexpr double kMusicSeconds = 20;
 // Music is decoded ahead of the device, a piece at a time, and topped up
 // this often while it plays.
 constexpr std::size_t kMusicPiece = 4096;
@@ -42,6 +44,8 @@ constexpr auto kCloseWait = 400ms;
 // SDL's audio subsystem is started and stopped for the whole process: only
 // one instance may drive it.
 std::atomic<bool> outputTaken{false};
+std::atomic<bool> saidNoSound{false};
+std::atomic<bool> saidNoMp3{false};
 
 // Only called once the library has been found: where it is missing the
 // device never opens.
@@ -51,69 +55,32 @@ const SdlLibrary& sdl()
 }
 
 // The program has no other place to say it: once, like a missing font.
-void say(const char* what, const std::string& why)
+void say(const std::string& what, const std::string& why, std::atomic<bool>* said = nullptr)
 {
-    std::fprintf(stderr, "pelmora: %s: %s\n", what, why.c_str());
+    if (!said || !said->exchange(true))
+        std::fprintf(stderr, "pelmora: %s: %s\n", what.c_str(), why.c_str());
 }
-
-void sayOnce(std::atomic<bool>& said, const char* what, const std::string& why)
-{
-    if (!said.exchange(true))
-        say(what, why);
-}
-
-std::atomic<bool> saidNoSound{false};
-std::atomic<bool> saidNoMp3{false};
-
-// SDL keeps its error text per thread, and frees it for threads of its own
-// only: the worker hands it back as it ends, where SDL can.
-struct SdlThreadData {
-    ~SdlThreadData()
-    {
-        if (sdlLibrary() && sdl().SDL_TLSCleanup)
-            sdl().SDL_TLSCleanup();
-    }
-};
 
 // SDL's start-up, kept apart so that what SDL keeps from it for the life of
 // the process can be told from the rest (see tests/lsan.supp).
 [[gnu::noinline]] SDL_AudioDeviceID startSdlAudio(const SDL_AudioSpec& wanted, bool& started)
 {
     started = sdl().SDL_InitSubSystem(SDL_INIT_AUDIO) == 0;
-    if (!started)
-        return 0;
     SDL_AudioSpec obtained{};
     // No changes allowed: SDL converts to whatever the hardware wants.
-    return sdl().SDL_OpenAudioDevice(nullptr, 0, &wanted, &obtained, 0);
+    return started ? sdl().SDL_OpenAudioDevice(nullptr, 0, &wanted, &obtained, 0) : 0;
 }
 
 } // namespace
 
 struct SdlMultimedia::Shared {
     enum class State { Opening, Open, Unavailable };
-    struct EffectRequest {
-        std::optional<std::string> name; // nothing: stop
-        std::uint64_t number = 0;
-    };
-    struct LoadedEffect {
+    struct Loaded {
         FileStamp stamp;
         std::shared_ptr<const Pcm> pcm;
     };
 
     explicit Shared(Options o) : options(std::move(o)) {}
-
-    void run();
-    void openDevice();
-    void closeDevice();
-    void playEffect(const std::optional<std::string>& name);
-    void playMusic(const std::string& name);
-    void decodeAhead();
-    std::shared_ptr<const Pcm> loadEffect(const std::string& name);
-    std::unique_ptr<SoundStream> openFile(const std::string& name, double seconds);
-    // Fills one buffer of the device; called by SDL with the device locked.
-    void fill(std::span<std::int16_t> out);
-    template <class Change>
-    void underDeviceLock(Change change);
 
     const Options options;
 
@@ -124,18 +91,16 @@ struct SdlMultimedia::Shared {
     State state = State::Opening;
     bool stopping = false;
     bool finished = false;
-    std::optional<EffectRequest> effectRequest;
-    std::uint64_t effectsAsked = 0;
-    std::uint64_t effectsDone = 0;
+    std::optional<std::optional<std::string>> effectRequest; // a name, or nothing to stop
+    std::uint64_t effectsAsked = 0, effectsDone = 0;
     std::optional<std::string> musicRequest; // empty: stop
-    std::uint64_t musicAsked = 0;
-    std::uint64_t musicDone = 0;
+    std::uint64_t musicAsked = 0, musicDone = 0;
 
     // The worker's own.
     SDL_AudioDeviceID device = 0;
     bool sdlStarted = false;
     const Mpg123Library* mpg123 = nullptr;
-    std::map<std::string, LoadedEffect> effects;
+    std::map<std::string, Loaded> effects;
     std::string musicName;
     std::unique_ptr<SoundStream> music;
     std::set<std::string> said;
@@ -148,6 +113,177 @@ struct SdlMultimedia::Shared {
     SampleRing ring{1 << 17};
     std::atomic<bool> musicOn{false};
     std::atomic<bool> musicEnded{false};
+
+    void run()
+    {
+        // SDL frees its per-thread error text for threads of its own only.
+        struct HandBack {
+            ~HandBack()
+            {
+                if (sdlLibrary() && sdl().SDL_TLSCleanup)
+                    sdl().SDL_TLSCleanup();
+            }
+        } handBack;
+        openDevice();
+        std::unique_lock lock(mutex);
+        state = device != 0 ? State::Open : State::Unavailable;
+        changed.notify_all();
+        while (state == State::Open && !stopping) {
+            if (effectRequest || musicRequest) {
+                const auto effectName = std::exchange(effectRequest, std::nullopt);
+                const auto song = effectName ? std::nullopt : std::exchange(musicRequest, std::nullopt);
+                const std::uint64_t effects = effectsAsked, musics = musicAsked;
+                lock.unlock();
+                if (effectName)
+                    playEffect(*effectName);
+                else
+                    playMusic(*song);
+                lock.lock();
+                (effectName ? effectsDone : musicDone) = effectName ? effects : musics;
+                changed.notify_all();
+            } else if (music && ring.space() >= kMusicPiece) {
+                lock.unlock();
+                decodeAhead();
+                lock.lock();
+            } else {
+                // Woken by a request, or when the music has played a while.
+                changed.wait_for(lock, music ? kMusicRefill : 24h,
+                                 [this] { return stopping || effectRequest || musicRequest; });
+            }
+        }
+        lock.unlock();
+        if (device != 0)
+            // Returns once the callback has finished for good.
+            sdl().SDL_CloseAudioDevice(device);
+        // Only the subsystem: SDL_Quit would also clear the WAV hints.
+        if (sdlStarted)
+            sdl().SDL_QuitSubSystem(SDL_INIT_AUDIO);
+        outputTaken = false;
+        lock.lock();
+        finished = true;
+        changed.notify_all();
+    }
+
+    void openDevice()
+    {
+        if (!sdlLibrary())
+            return say("no sound", sdlLibraryError(), &saidNoSound);
+        SDL_AudioSpec wanted{};
+        wanted.freq = kOutputFrequency;
+        wanted.format = AUDIO_S16SYS;
+        wanted.channels = kOutputChannels;
+        wanted.samples = kBufferFrames;
+        wanted.userdata = this;
+        wanted.callback = [](void* self, Uint8* stream, int length) {
+            static_cast<Shared*>(self)->fill({reinterpret_cast<std::int16_t*>(stream), std::size_t(length) / 2});
+        };
+        device = startSdlAudio(wanted, sdlStarted);
+        if (device == 0)
+            return say("no sound", sdl().SDL_GetError(), &saidNoSound);
+        mpg123 = options.mp3 ? mpg123Library() : nullptr;
+        if (options.mp3 && !mpg123)
+            say("no MP3 music", mpg123LibraryError(), &saidNoMp3);
+        sdl().SDL_PauseAudioDevice(device, 0);
+    }
+
+    std::unique_ptr<SoundStream> openFile(const std::string& name, double seconds)
+    {
+        const std::filesystem::path path = platformPath(name);
+        std::unique_ptr<ByteSource> source = options.openFile ? options.openFile(path) : fileSource(path);
+        std::string why = "it cannot be read";
+        std::unique_ptr<SoundStream> stream = source ? openSound(std::move(source), mpg123, seconds, why) : nullptr;
+        // Once per file: the music's command comes back every few seconds.
+        if (!stream && said.size() < 64 && said.insert(name).second)
+            say("cannot play " + path.filename().string(), why);
+        return stream;
+    }
+
+    // The new effect replaces the one still playing, even when it cannot
+    // itself be played. The one replaced is freed here, not by the callback.
+    void playEffect(const std::optional<std::string>& name)
+    {
+        std::shared_ptr<const Pcm> pcm = name ? loadEffect(*name) : nullptr;
+        underDeviceLock([&] {
+            effect.swap(pcm);
+            effectAt = 0;
+        });
+    }
+
+    std::shared_ptr<const Pcm> loadEffect(const std::string& name)
+    {
+        const std::optional<FileStamp> stamp = stampOf(platformPath(name));
+        const auto cached = effects.find(name);
+        if (stamp && cached != effects.end() && cached->second.stamp == *stamp)
+            return cached->second.pcm;
+        effects.erase(name);
+        const std::unique_ptr<SoundStream> stream = stamp ? openFile(name, kEffectSeconds) : nullptr;
+        std::shared_ptr<const Pcm> pcm;
+        if (stream)
+            pcm = readAtMost(*stream, std::size_t(kEffectSeconds) * kOutputFrequency * kOutputChannels);
+        if (!pcm || pcm->empty())
+            return nullptr;
+        if (effects.size() >= kMaxCachedEffects)
+            effects.clear();
+        effects.emplace(name, Loaded{*stamp, pcm});
+        return pcm;
+    }
+
+    // Re-sent while playing, the music goes on undisturbed and the file is
+    // not even looked at; a file that cannot be played leaves it as it is.
+    void playMusic(const std::string& name)
+    {
+        if (!name.empty() && name == musicName && musicOn)
+            return;
+        std::unique_ptr<SoundStream> stream = name.empty() ? nullptr : openFile(name, kMusicSeconds);
+        if (!name.empty() && !stream)
+            return;
+        underDeviceLock([&] {
+            musicOn = false;
+            ring.clear();
+        });
+        musicName = name;
+        music = std::move(stream);
+        musicEnded = !music;
+        // A good lead before the device is given the music, so that a busy
+        // machine does not leave it waiting for the worker.
+        decodeAhead();
+        musicOn = ring.size() > 0;
+    }
+
+    void decodeAhead()
+    {
+        std::array<std::int16_t, kMusicPiece> piece;
+        while (music && ring.space() >= piece.size()) {
+            const std::size_t got = music->read(piece);
+            ring.push(std::span(piece).first(got));
+            if (got < piece.size()) {
+                music.reset();
+                musicEnded = true;
+            }
+        }
+    }
+
+    // Fills one buffer of the device; called by SDL with the device locked.
+    void fill(std::span<std::int16_t> out)
+    {
+        std::size_t played = musicOn ? ring.pop(out) : 0;
+        if (played < out.size() && musicEnded && ring.size() == 0)
+            musicOn = false;
+        std::fill(out.begin() + std::ptrdiff_t(played), out.end(), std::int16_t(0));
+        if (effect) {
+            const std::span<const std::int16_t> rest = std::span(*effect).subspan(effectAt);
+            mixInto(out, rest);
+            effectAt += std::min(out.size(), rest.size());
+        }
+    }
+
+    template <class Change>
+    void underDeviceLock(Change change)
+    {
+        sdl().SDL_LockAudioDevice(device);
+        change();
+        sdl().SDL_UnlockAudioDevice(device);
+    }
 };
 
 SdlMultimedia::SdlMultimedia(Opening when, Options options) : shared_(std::make_shared<Shared>(std::move(options)))
@@ -179,197 +315,6 @@ SdlMultimedia::~SdlMultimedia()
         shared_->changed.wait_for(lock, kCloseWait, [this] { return shared_->finished; });
     else if (ownsOutput_)
         outputTaken = false;
-}
-
-void SdlMultimedia::Shared::run()
-{
-    const SdlThreadData threadData;
-    openDevice();
-    std::unique_lock lock(mutex);
-    state = device != 0 ? State::Open : State::Unavailable;
-    changed.notify_all();
-    while (state == State::Open && !stopping) {
-        if (effectRequest) {
-            const EffectRequest request = *std::exchange(effectRequest, std::nullopt);
-            lock.unlock();
-            playEffect(request.name);
-            lock.lock();
-            effectsDone = request.number;
-        } else if (musicRequest) {
-            const std::string name = *std::exchange(musicRequest, std::nullopt);
-            const std::uint64_t number = musicAsked;
-            lock.unlock();
-            playMusic(name);
-            lock.lock();
-            musicDone = number;
-        } else if (music && ring.space() >= kMusicPiece) {
-            lock.unlock();
-            decodeAhead();
-            lock.lock();
-            continue;
-        } else {
-            // Woken by a request, or when the music has played for a while.
-            const auto asked = [this] { return stopping || effectRequest || musicRequest; };
-            if (music)
-                changed.wait_for(lock, kMusicRefill, asked);
-            else
-                changed.wait(lock, asked);
-            continue;
-        }
-        changed.notify_all();
-    }
-    lock.unlock();
-    closeDevice();
-    outputTaken = false;
-    lock.lock();
-    finished = true;
-    changed.notify_all();
-}
-
-void SdlMultimedia::Shared::openDevice()
-{
-    bool started = false;
-    if (!sdlLibrary()) {
-        sayOnce(saidNoSound, "no sound", sdlLibraryError());
-        return;
-    }
-    SDL_AudioSpec wanted{};
-    wanted.freq = kOutputFrequency;
-    wanted.format = AUDIO_S16SYS;
-    wanted.channels = kOutputChannels;
-    wanted.samples = kBufferFrames;
-    wanted.userdata = this;
-    wanted.callback = [](void* self, Uint8* stream, int length) {
-        static_cast<Shared*>(self)->fill(
-            {reinterpret_cast<std::int16_t*>(stream), std::size_t(length) / sizeof(std::int16_t)});
-    };
-    const SDL_AudioDeviceID opened = startSdlAudio(wanted, started);
-    sdlStarted = started;
-    if (opened == 0) {
-        sayOnce(saidNoSound, "no sound", sdl().SDL_GetError());
-        return;
-    }
-    if (options.mp3) {
-        mpg123 = mpg123Library();
-        if (!mpg123)
-            sayOnce(saidNoMp3, "no MP3 music", mpg123LibraryError());
-    }
-    device = opened;
-    sdl().SDL_PauseAudioDevice(device, 0);
-}
-
-void SdlMultimedia::Shared::closeDevice()
-{
-    if (device != 0)
-        // Returns once the callback has finished for good.
-        sdl().SDL_CloseAudioDevice(device);
-    // Only the subsystem: SDL_Quit would also clear the WAV hints.
-    if (sdlStarted)
-        sdl().SDL_QuitSubSystem(SDL_INIT_AUDIO);
-    device = 0;
-    sdlStarted = false;
-}
-
-std::unique_ptr<SoundStream> SdlMultimedia::Shared::openFile(const std::string& name, double seconds)
-{
-    const std::filesystem::path path = platformPath(name);
-    std::unique_ptr<ByteSource> source = options.openFile ? options.openFile(path) : fileSource(path);
-    std::string why = "it cannot be read";
-    std::unique_ptr<SoundStream> stream = source ? openSound(std::move(source), mpg123, seconds, why) : nullptr;
-    // Said once per file: the music's command comes back every few seconds.
-    if (!stream && said.size() < 64 && said.insert(name).second)
-        say(("cannot play " + path.filename().string()).c_str(), why);
-    return stream;
-}
-
-void SdlMultimedia::Shared::playEffect(const std::optional<std::string>& name)
-{
-    // The new request replaces the effect still playing, even when it cannot
-    // itself be played. The one replaced is freed here, not by the callback.
-    std::shared_ptr<const Pcm> pcm = name ? loadEffect(*name) : nullptr;
-    underDeviceLock([&] {
-        effect.swap(pcm);
-        effectAt = 0;
-    });
-}
-
-std::shared_ptr<const Pcm> SdlMultimedia::Shared::loadEffect(const std::string& name)
-{
-    const std::optional<FileStamp> stamp = stampOf(platformPath(name));
-    const auto cached = effects.find(name);
-    if (stamp && cached != effects.end() && cached->second.stamp == *stamp)
-        return cached->second.pcm;
-    if (cached != effects.end())
-        effects.erase(cached);
-    const std::unique_ptr<SoundStream> stream = stamp ? openFile(name, kEffectSeconds) : nullptr;
-    if (!stream)
-        return nullptr;
-    std::shared_ptr<const Pcm> pcm = readAtMost(*stream, kMaxEffectSamples);
-    if (pcm->empty())
-        return nullptr;
-    if (effects.size() >= kMaxCachedEffects)
-        effects.clear();
-    effects.emplace(name, LoadedEffect{*stamp, pcm});
-    return pcm;
-}
-
-void SdlMultimedia::Shared::playMusic(const std::string& name)
-{
-    // Re-sent while playing: the music goes on undisturbed, and the file is
-    // not even looked at.
-    if (!name.empty() && name == musicName && musicOn)
-        return;
-    std::unique_ptr<SoundStream> stream = name.empty() ? nullptr : openFile(name, kMusicSeconds);
-    if (!name.empty() && !stream)
-        return;
-    underDeviceLock([&] {
-        musicOn = false;
-        ring.clear();
-    });
-    musicName = name;
-    music = std::move(stream);
-    musicEnded = !music;
-    // A good lead before the device is given the music, so that a busy
-    // machine does not leave it waiting for the worker.
-    decodeAhead();
-    musicOn = ring.size() > 0;
-}
-
-void SdlMultimedia::Shared::decodeAhead()
-{
-    std::array<std::int16_t, kMusicPiece> piece;
-    while (music && ring.space() >= piece.size()) {
-        const std::size_t got = music->read(piece);
-        ring.push(std::span(piece).first(got));
-        if (got < piece.size()) {
-            music.reset();
-            musicEnded = true;
-        }
-    }
-}
-
-void SdlMultimedia::Shared::fill(std::span<std::int16_t> out)
-{
-    std::size_t played = 0;
-    if (musicOn) {
-        played = ring.pop(out);
-        if (played < out.size() && musicEnded && ring.size() == 0)
-            musicOn = false;
-    }
-    std::fill(out.begin() + std::ptrdiff_t(played), out.end(), std::int16_t(0));
-    if (effect) {
-        const std::span<const std::int16_t> rest = std::span(*effect).subspan(effectAt);
-        mixInto(out, rest);
-        effectAt += std::min(out.size(), rest.size());
-    }
-}
-
-template <class Change>
-void SdlMultimedia::Shared::underDeviceLock(Change change)
-{
-    sdl().SDL_LockAudioDevice(device);
-    change();
-    sdl().SDL_UnlockAudioDevice(device);
 }
 
 bool SdlMultimedia::waitUntilReady(std::chrono::milliseconds timeout)
@@ -407,7 +352,8 @@ bool SdlMultimedia::PlaySound(const char* sound, const void*, std::uint32_t flag
     if (shared_->state == Shared::State::Unavailable)
         return !sound;
     // A request not yet taken up is replaced: the new one would cut it off.
-    shared_->effectRequest = {sound ? std::optional<std::string>(sound) : std::nullopt, ++shared_->effectsAsked};
+    shared_->effectRequest = sound ? std::optional<std::string>(sound) : std::nullopt;
+    ++shared_->effectsAsked;
     shared_->changed.notify_all();
     return present;
 }
@@ -418,21 +364,15 @@ std::uint32_t SdlMultimedia::SendString(const char* command, char* returnString,
     if (!command || !*command)
         return kErrorMissingCommandString;
     const std::optional<std::string> name = playCommandFile(command);
-    if (!name)
-        return kErrorUnrecognizedCommand;
-    if (name->empty())
-        return kErrorMissingParameter;
+    if (!name || name->empty())
+        return name ? kErrorMissingParameter : kErrorUnrecognizedCommand;
     const bool present = stampOf(platformPath(*name)).has_value();
-    {
-        std::lock_guard lock(shared_->mutex);
-        if (shared_->state == Shared::State::Unavailable)
-            return kErrorHardware;
-        if (!present)
-            return kErrorFileNotFound;
-        shared_->musicRequest = *name;
-        ++shared_->musicAsked;
-        shared_->changed.notify_all();
-    }
+    std::lock_guard lock(shared_->mutex);
+    if (shared_->state == Shared::State::Unavailable || !present)
+        return shared_->state == Shared::State::Unavailable ? kErrorHardware : kErrorFileNotFound;
+    shared_->musicRequest = *name;
+    ++shared_->musicAsked;
+    shared_->changed.notify_all();
     if (returnString && returnLength > 0)
         returnString[0] = '\0';
     return 0;

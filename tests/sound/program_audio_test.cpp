@@ -1,10 +1,17 @@
 // The real program under its own X server, with SDL writing its sound to a
 // file: the music must sound from start-up on, and SIGTERM must end the
 // program at once, even while a sound server keeps it waiting.
+#include "answer_key.h"
+#include "pulse_server.h"
 #include "real_program.h"
+#include "screen.h"
 #include "test_audio.h"
 
+#include <QFileInfo>
+
 #include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QThread>
 
 #include <gtest/gtest.h>
 
@@ -95,6 +102,41 @@ TEST(Program, EndsWithinASecondWhileTheSoundServerNeverAnswers)
         EXPECT_TRUE(program.exitedNormally());
         EXPECT_EQ(program.exitCode(), 0);
     }
+}
+
+TEST(Program, ThroughAPulseAudioServerPlaysTheMusicFromStartUpAndTheChimeAfterAClick)
+{
+    PulseServer pulse;
+    ASSERT_TRUE(pulse.ok()) << pulse.error().toStdString();
+    RealProgram program(QStringLiteral(PELMORA_PROGRAM), {.environment = pulse.environment(), .trace = true});
+    ASSERT_TRUE(program.ok()) << program.error().toStdString();
+    const auto audible = [](const std::vector<float>& left) {
+        return std::find_if(left.begin(), left.end(), [](float s) { return std::abs(s) > 0.01f; }) - left.begin();
+    };
+    ASSERT_TRUE(program.waitFor(questionShown, deadline(15000)));
+    const std::vector<float> before = leftChannel(pulse.audio());
+    const qint64 firstSound = audible(before);
+    ASSERT_LT(firstSound, qint64(before.size())) << "no music reached the server in the first 8 s";
+    // Before the first re-send of the music command at 3.1 s.
+    EXPECT_LT(pulse.timeOfByte(firstSound * kAudioFrameBytes) - program.startedAtUs(), deadline(3000) * 1000);
+
+    const qint64 now = steadyUs();
+    const QPoint right = buttonFor(pelmora::test::kAnswerKey[0]);
+    program.click(right.x(), right.y());
+    const auto click = program.waitForTrace(QStringLiteral("click"), now, deadline(5000));
+    ASSERT_TRUE(click);
+    const qint64 from = pulse.sizeAt(click->us) / kAudioFrameBytes;
+    QElapsedTimer waited;
+    waited.start();
+    while (pulse.audio().size() < (from + kAudioRate) * kAudioFrameBytes && waited.elapsed() < deadline(15000))
+        QThread::msleep(50);
+    const std::vector<float> chime = readWav(QFileInfo(QStringLiteral(PELMORA_PROGRAM)).absolutePath()
+                                             + QStringLiteral("/pinpon.wav"));
+    const Match match = findSound(leftChannel(pulse.audio()), chime, from, from + kAudioRate);
+    std::printf("[ pulse ] music after %.0f ms, the chime %.1f ms after the click (match %.3f)\n",
+                double(pulse.timeOfByte(firstSound * kAudioFrameBytes) - program.startedAtUs()) / 1000,
+                double(pulse.timeOfByte(match.frame * kAudioFrameBytes) - click->us) / 1000, match.score);
+    EXPECT_GT(match.score, 0.8) << "the chime was not heard over the music";
 }
 
 int main(int argc, char** argv)
