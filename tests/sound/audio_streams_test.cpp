@@ -1,6 +1,6 @@
 #include "audio_streams.h"
 #include "sdl_library.h"
-#include "test_audio.h"
+#include "audio.h"
 
 #include <gtest/gtest.h>
 
@@ -9,7 +9,7 @@
 #include <iterator>
 
 using namespace pelmora;
-using namespace pelmora::soundtest;
+using namespace pelmora::e2e;
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include "pulse_server.h"
 #include "real_program.h"
 #include "screen.h"
-#include "test_audio.h"
+#include "audio.h"
 
 #include <QFileInfo>
 
@@ -23,7 +23,7 @@
 #include <unistd.h>
 
 using namespace pelmora::e2e;
-using namespace pelmora::soundtest;
+using namespace pelmora::e2e;
 
 TEST(Program, PlaysTheMusicFromStartUpAndEndsAtOnceOnSigterm)
 {

@@ -2,7 +2,7 @@
 #include "audio_streams.h"
 #include "sdl_multimedia.h"
 #include "sound.h"
-#include "test_audio.h"
+#include "audio.h"
 
 #include <gtest/gtest.h>
 
@@ -15,10 +15,11 @@
 #include <iterator>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <thread>
 
 using namespace pelmora;
-using namespace pelmora::soundtest;
+using namespace pelmora::e2e;
 using namespace std::chrono_literals;
 
 namespace {
@@ -72,7 +73,8 @@ class DiskAudio : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        output_ = temp_.path() / "output.raw";
+        output_ = temp() / "output.raw";
+        dir_ = makeDirectory(temp() / "app");
         useDiskAudio(output_);
     }
 
@@ -82,11 +84,20 @@ protected:
             multimedia_ = std::make_unique<SdlMultimedia>(SdlMultimedia::Opening::Now, std::move(options));
         return *multimedia_;
     }
-    const std::filesystem::path& temp() const { return temp_.path(); }
+    std::filesystem::path temp() const { return pathOf(temp_); }
+    // Where the test's sound files lie, and the quiz's operations on them.
+    const std::filesystem::path& dir() const { return dir_; }
+    const Sound& sound()
+    {
+        if (!sound_)
+            sound_.emplace(multimedia(), text(dir_));
+        return *sound_;
+    }
 
     // Closes the device and returns all it played.
     Peaks heard()
     {
+        sound_.reset();
         multimedia_.reset();
         return blockPeaks(output_);
     }
@@ -135,15 +146,17 @@ protected:
     void carryOut() { ASSERT_TRUE(multimedia().waitUntilCarriedOut(kDeadline)); }
 
 private:
-    TempDir temp_;
+    QTemporaryDir temp_;
     std::filesystem::path output_;
+    std::filesystem::path dir_;
     std::unique_ptr<SdlMultimedia> multimedia_;
+    std::optional<Sound> sound_;
 };
 
 // Music whose level climbs in six steps, so that a restart shows as a drop.
-Samples staircase()
+Mono staircase()
 {
-    Samples music;
+    Mono music;
     for (int step = 1; step <= 6; ++step)
         music = music + square(2000 * step, 0.05);
     return music;
@@ -153,18 +166,16 @@ Samples staircase()
 
 TEST_F(DiskAudio, EachEffectIsHeardAndAChangedFileIsReloaded)
 {
-    const std::filesystem::path dir = makeDirectory(temp() / "app");
-    writeWav(dir / "pinpon.wav", square(8000, 0.1));
-    writeWav(dir / "mistake.wav", square(5000, 0.1));
-    const Sound sound(multimedia(), text(dir));
+    writeWav(dir() / "pinpon.wav", square(8000, 0.1));
+    writeWav(dir() / "mistake.wav", square(5000, 0.1));
     ASSERT_TRUE(multimedia().waitUntilReady());
 
-    sound.PlayEffect(Effect::Correct);
+    sound().PlayEffect(Effect::Correct);
     waitUntilHeard(8000);
-    sound.PlayEffect(Effect::Wrong);
+    sound().PlayEffect(Effect::Wrong);
     waitUntilHeard(5000);
-    writeWav(dir / "pinpon.wav", square(11000, 0.15));
-    sound.PlayEffect(Effect::Correct);
+    writeWav(dir() / "pinpon.wav", square(11000, 0.15));
+    sound().PlayEffect(Effect::Correct);
     waitUntilHeard(11000);
 
     const Peaks peaks = heard();
@@ -178,15 +189,13 @@ TEST_F(DiskAudio, EachEffectIsHeardAndAChangedFileIsReloaded)
 
 TEST_F(DiskAudio, ANewEffectCutsOffTheOnePlaying)
 {
-    const std::filesystem::path dir = makeDirectory(temp() / "app");
-    writeWav(dir / "pinpon.wav", square(4000, 3.0));
-    writeWav(dir / "mistake.wav", square(12000, 0.1));
-    const Sound sound(multimedia(), text(dir));
+    writeWav(dir() / "pinpon.wav", square(4000, 3.0));
+    writeWav(dir() / "mistake.wav", square(12000, 0.1));
     ASSERT_TRUE(multimedia().waitUntilReady());
 
-    sound.PlayEffect(Effect::Correct);
+    sound().PlayEffect(Effect::Correct);
     waitUntilHeard(4000);
-    sound.PlayEffect(Effect::Wrong);
+    sound().PlayEffect(Effect::Wrong);
     waitUntilHeard(12000);
     waitForSilence();
 
@@ -202,16 +211,14 @@ TEST_F(DiskAudio, ANewEffectCutsOffTheOnePlaying)
 
 TEST_F(DiskAudio, ABadEffectFileStillCutsOffTheOnePlaying)
 {
-    const std::filesystem::path dir = makeDirectory(temp() / "app");
-    writeWav(dir / "pinpon.wav", square(4000, 3.0));
-    writeFile(dir / "mistake.wav", "This is not a sound.\n");
-    const Sound sound(multimedia(), text(dir));
+    writeWav(dir() / "pinpon.wav", square(4000, 3.0));
+    writeFile(dir() / "mistake.wav", "This is not a sound.\n");
     ASSERT_TRUE(multimedia().waitUntilReady());
 
-    for (const auto& bad : {text(dir) + "\\mistake.wav", text(dir) + "\\missing.wav"}) {
+    for (const auto& bad : {text(dir()) + "\\mistake.wav", text(dir()) + "\\missing.wav"}) {
         SCOPED_TRACE(bad);
         const std::size_t from = mark();
-        sound.PlayEffect(Effect::Correct);
+        sound().PlayEffect(Effect::Correct);
         waitUntilHeard(4000, from);
         multimedia().PlaySound(bad.c_str(), nullptr, Multimedia::kAsync);
         const Peaks peaks = waitForSilence();
@@ -224,21 +231,19 @@ TEST_F(DiskAudio, ABadEffectFileStillCutsOffTheOnePlaying)
 
 TEST_F(DiskAudio, MusicPlaysOnWhenResentAndComesBackAfterItEnds)
 {
-    const std::filesystem::path dir = makeDirectory(temp() / "app");
-    writeWav(dir / "bgm.mp3", staircase());
-    const Sound sound(multimedia(), text(dir));
+    writeWav(dir() / "bgm.mp3", staircase());
     ASSERT_TRUE(multimedia().waitUntilReady());
 
-    sound.SendMusicCommand();
+    sound().SendMusicCommand();
     waitUntilHeard(2000);
-    sound.SendMusicCommand();
+    sound().SendMusicCommand();
     waitUntilHeard(4000);
-    sound.SendMusicCommand();
+    sound().SendMusicCommand();
     carryOut();
     waitForMusicToEnd();
     waitForSilence();
     const std::size_t ended = mark();
-    sound.SendMusicCommand();
+    sound().SendMusicCommand();
     carryOut();
     waitUntilHeard(2000, ended);
     waitForMusicToEnd();
@@ -284,13 +289,11 @@ TEST_F(DiskAudio, RealSoundFilesPlayFromAJapaneseDirectoryWithBlanks)
 
 TEST_F(DiskAudio, WhatIsAskedBeforeTheDeviceIsOpenIsCarriedOut)
 {
-    const std::filesystem::path dir = makeDirectory(temp() / "app");
-    writeWav(dir / "bgm.mp3", square(3000, 0.4));
-    writeWav(dir / "pinpon.wav", square(9000, 0.1));
-    const Sound sound(multimedia(), text(dir));
+    writeWav(dir() / "bgm.mp3", square(3000, 0.4));
+    writeWav(dir() / "pinpon.wav", square(9000, 0.1));
 
-    sound.SendMusicCommand();
-    sound.PlayEffect(Effect::Correct);
+    sound().SendMusicCommand();
+    sound().PlayEffect(Effect::Correct);
     ASSERT_TRUE(multimedia().waitUntilReady());
     waitUntilHeard(3000 + 9000);
     waitUntilHeard(3000);
@@ -357,18 +360,16 @@ TEST_F(DiskAudio, BadFilesAndCommandsGiveSilence)
 
 TEST_F(DiskAudio, DamagedEffectsPlayWhatTheyHold)
 {
-    const std::filesystem::path dir = makeDirectory(temp() / "app");
     const std::string good = wavBytes(square(8000, 0.3));
-    writeFile(dir / "pinpon.wav", good.substr(0, good.size() - 1000));
-    writeFile(dir / "mistake.wav", good.substr(0, 4) + std::string(4, '\0') + good.substr(8));
-    const Sound sound(multimedia(), text(dir));
+    writeFile(dir() / "pinpon.wav", good.substr(0, good.size() - 1000));
+    writeFile(dir() / "mistake.wav", good.substr(0, 4) + std::string(4, '\0') + good.substr(8));
     ASSERT_TRUE(multimedia().waitUntilReady());
 
-    sound.PlayEffect(Effect::Correct);
+    sound().PlayEffect(Effect::Correct);
     waitUntilHeard(8000);
     waitForSilence();
     const std::size_t from = mark();
-    sound.PlayEffect(Effect::Wrong);
+    sound().PlayEffect(Effect::Wrong);
     waitUntilHeard(8000, from);
     waitForSilence();
 
@@ -380,11 +381,10 @@ TEST_F(DiskAudio, DamagedEffectsPlayWhatTheyHold)
 
 TEST_F(DiskAudio, UnknownCommandsLeaveTheMusicAlone)
 {
-    const std::filesystem::path dir = makeDirectory(temp() / "app");
-    writeWav(dir / "bgm.mp3", square(3000, 0.4));
+    writeWav(dir() / "bgm.mp3", square(3000, 0.4));
     ASSERT_TRUE(multimedia().waitUntilReady());
 
-    const std::string file = text(dir) + "\\bgm.mp3";
+    const std::string file = text(dir()) + "\\bgm.mp3";
     char reply[] = "xyz";
     EXPECT_EQ(multimedia().SendString(("pLaY   " + file).c_str(), reply, sizeof reply, nullptr), 0u);
     EXPECT_STREQ(reply, "");
@@ -436,16 +436,15 @@ TEST_F(DiskAudio, TaggedMp3MusicIsDecodedWhileItPlays)
 #if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
     GTEST_SKIP() << "the sanitizer holds freed memory back on purpose";
 #endif
-    const std::filesystem::path dir = makeDirectory(temp() / "app");
     std::ifstream real(std::filesystem::path(PELMORA_RUNTIME_DIR) / "bgm.mp3", std::ios::binary);
     // An ID3v2.3 tag of 1017 bytes: a title frame, then padding.
     const std::string tag = std::string("ID3\x03\0\0\0\0\x07\x79TIT2\0\0\0\x07\0\0\0Jingle", 27)
         + std::string(1000, '\0');
-    writeFile(dir / "bgm.mp3", tag + std::string(std::istreambuf_iterator<char>(real), {}));
+    writeFile(dir() / "bgm.mp3", tag + std::string(std::istreambuf_iterator<char>(real), {}));
     ASSERT_TRUE(multimedia().waitUntilReady());
 
     const long before = residentBytes();
-    ASSERT_EQ(multimedia().SendString(Sound::musicCommand(text(dir)).c_str(), nullptr, 0, nullptr), 0u);
+    ASSERT_EQ(multimedia().SendString(Sound::musicCommand(text(dir())).c_str(), nullptr, 0, nullptr), 0u);
     waitForOutput([](const Peaks& p) { return sounding(p) >= 100; }, "a second of music");
     EXPECT_TRUE(multimedia().musicPlaying());
     // The whole tune decoded at once would take some 9.7 MB.
@@ -455,11 +454,10 @@ TEST_F(DiskAudio, TaggedMp3MusicIsDecodedWhileItPlays)
 
 TEST_F(DiskAudio, MusicThatChangesItsRateMidwayPlaysThrough)
 {
-    const std::filesystem::path dir = makeDirectory(temp() / "app");
-    std::filesystem::copy_file(std::filesystem::path(SOUND_TEST_DATA) / "rate-switch.mp3", dir / "bgm.mp3");
+    std::filesystem::copy_file(std::filesystem::path(SOUND_TEST_DATA) / "rate-switch.mp3", dir() / "bgm.mp3");
     ASSERT_TRUE(multimedia().waitUntilReady());
 
-    ASSERT_EQ(multimedia().SendString(Sound::musicCommand(text(dir)).c_str(), nullptr, 0, nullptr), 0u);
+    ASSERT_EQ(multimedia().SendString(Sound::musicCommand(text(dir())).c_str(), nullptr, 0, nullptr), 0u);
     carryOut();
     waitForMusicToEnd();
     waitForSilence();
@@ -478,15 +476,13 @@ TEST_F(DiskAudio, MusicThatChangesItsRateMidwayPlaysThrough)
 
 TEST_F(DiskAudio, LoudEffectsOverMusicClipInsteadOfWrappingAround)
 {
-    const std::filesystem::path dir = makeDirectory(temp() / "app");
-    writeWav(dir / "bgm.mp3", square(20000, 0.5));
-    writeWav(dir / "pinpon.wav", square(20000, 0.2));
-    const Sound sound(multimedia(), text(dir));
+    writeWav(dir() / "bgm.mp3", square(20000, 0.5));
+    writeWav(dir() / "pinpon.wav", square(20000, 0.2));
     ASSERT_TRUE(multimedia().waitUntilReady());
 
-    sound.SendMusicCommand();
+    sound().SendMusicCommand();
     carryOut();
-    sound.PlayEffect(Effect::Correct);
+    sound().PlayEffect(Effect::Correct);
     waitUntilHeard(32767);
     waitForSilence();
 
@@ -513,25 +509,24 @@ TEST_F(DiskAudio, PlayingReturnsWhileTheFileIsStillLoading)
         gate->changed.wait_for(lock, kDeadline, [&] { return gate->open; });
         return fileSource(path);
     };
-    const std::filesystem::path dir = makeDirectory(temp() / "app");
-    writeWav(dir / "pinpon.wav", square(7000, 0.2));
+    writeWav(dir() / "pinpon.wav", square(7000, 0.2));
     // Longer than the effect, so that the music is heard alone at its end
     // however the two happen to start.
-    writeWav(dir / "bgm.mp3", square(3000, 2.0));
-    const Sound sound(multimedia(std::move(options)), text(dir));
+    writeWav(dir() / "bgm.mp3", square(3000, 2.0));
+    multimedia(std::move(options));
     ASSERT_TRUE(multimedia().waitUntilReady());
 
     const auto returns = [](auto call) {
         return std::async(std::launch::async, call).wait_for(kDeadline) == std::future_status::ready;
     };
-    EXPECT_TRUE(returns([&] { sound.PlayEffect(Effect::Correct); }));
+    EXPECT_TRUE(returns([&] { sound().PlayEffect(Effect::Correct); }));
     {
         std::unique_lock lock(gate->mutex);
         ASSERT_TRUE(gate->changed.wait_for(lock, kDeadline, [&] { return gate->entered == 1; }));
     }
     // The effect's file is being read: the window's calls still return.
-    EXPECT_TRUE(returns([&] { sound.SendMusicCommand(); }));
-    EXPECT_TRUE(returns([&] { sound.PlayEffect(Effect::Wrong); }));
+    EXPECT_TRUE(returns([&] { sound().SendMusicCommand(); }));
+    EXPECT_TRUE(returns([&] { sound().PlayEffect(Effect::Wrong); }));
     EXPECT_FALSE(multimedia().waitUntilCarriedOut(0ms));
     {
         std::lock_guard lock(gate->mutex);
@@ -546,18 +541,17 @@ TEST_F(DiskAudio, WithoutMp3TheEffectsAndWavMusicStillPlay)
 {
     SdlMultimedia::Options options;
     options.mp3 = false;
-    const std::filesystem::path dir = makeDirectory(temp() / "app");
     const std::filesystem::path wavMusic = makeDirectory(temp() / "wav");
-    std::filesystem::copy_file(std::filesystem::path(PELMORA_RUNTIME_DIR) / "bgm.mp3", dir / "bgm.mp3");
-    writeWav(dir / "pinpon.wav", square(7000, 0.2));
+    std::filesystem::copy_file(std::filesystem::path(PELMORA_RUNTIME_DIR) / "bgm.mp3", dir() / "bgm.mp3");
+    writeWav(dir() / "pinpon.wav", square(7000, 0.2));
     writeWav(wavMusic / "bgm.mp3", square(3000, 0.2));
-    const Sound sound(multimedia(std::move(options)), text(dir));
+    multimedia(std::move(options));
     ASSERT_TRUE(multimedia().waitUntilReady());
 
-    sound.SendMusicCommand();
+    sound().SendMusicCommand();
     carryOut();
     EXPECT_FALSE(multimedia().musicPlaying());
-    sound.PlayEffect(Effect::Correct);
+    sound().PlayEffect(Effect::Correct);
     waitUntilHeard(7000);
     Sound(multimedia(), text(wavMusic)).SendMusicCommand();
     waitUntilHeard(3000);
@@ -565,8 +559,8 @@ TEST_F(DiskAudio, WithoutMp3TheEffectsAndWavMusicStillPlay)
 
 TEST(NoAudioDevice, EverythingIsSilentAndWhySaidOnce)
 {
-    TempDir temp;
-    const std::filesystem::path dir = makeDirectory(temp.path() / "app");
+    QTemporaryDir temp;
+    const std::filesystem::path dir = makeDirectory(pathOf(temp) / "app");
     writeWav(dir / "pinpon.wav", square(8000, 0.1));
     writeWav(dir / "bgm.mp3", square(3000, 0.1));
     setenv("SDL_AUDIODRIVER", "no-such-driver", 1);

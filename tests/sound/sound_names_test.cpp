@@ -2,7 +2,7 @@
 #include "audio_streams.h"
 #include "recording_multimedia.h"
 #include "sound.h"
-#include "test_audio.h"
+#include "audio.h"
 
 #include <gtest/gtest.h>
 
@@ -83,7 +83,7 @@ TEST(PlatformPath, TurnsBackslashesIntoSeparatorsAndKeepsUtf8)
     EXPECT_EQ(platformPath("C:\\Apps\\Quiz\\bgm.mp3").generic_string(), "C:/Apps/Quiz/bgm.mp3");
     EXPECT_EQ(platformPath("/opt/quiz\\pinpon.wav").string(), "/opt/quiz/pinpon.wav");
     const std::string japanese = "/tmp/\xE3\x81\x8A\xE3\x82\x93\xE3\x81\x8C\xE3\x81\x8F \xE3\x82\xAF\xE3\x82\xA4\xE3\x82\xBA";
-    EXPECT_EQ(soundtest::text(platformPath(japanese + "\\bgm.mp3")), japanese + "/bgm.mp3");
+    EXPECT_EQ(e2e::text(platformPath(japanese + "\\bgm.mp3")), japanese + "/bgm.mp3");
 }
 
 TEST(PlatformPath, AWideWindowsNameComesThroughAsUtf8)
@@ -92,7 +92,7 @@ TEST(PlatformPath, AWideWindowsNameComesThroughAsUtf8)
     const std::u16string wide = u"C:\\Users\\\u3086\u3046\u304D\\Pelmora";
     const std::string utf8 = utf8FromUtf16(wide);
     EXPECT_EQ(utf8, "C:\\Users\\\xE3\x82\x86\xE3\x81\x86\xE3\x81\x8D\\Pelmora");
-    EXPECT_EQ(soundtest::text(platformPath(utf8 + "\\bgm.mp3")), "C:/Users/\xE3\x82\x86\xE3\x81\x86\xE3\x81\x8D/Pelmora/bgm.mp3");
+    EXPECT_EQ(e2e::text(platformPath(utf8 + "\\bgm.mp3")), "C:/Users/\xE3\x82\x86\xE3\x81\x86\xE3\x81\x8D/Pelmora/bgm.mp3");
     // Every length of UTF-8 sequence, and a surrogate pair.
     EXPECT_EQ(utf8FromUtf16(u"a\u00E9\u3042\U0001F384"), "a\xC3\xA9\xE3\x81\x82\xF0\x9F\x8E\x84");
     // A lone surrogate names no character.
@@ -103,7 +103,7 @@ TEST(PlatformPath, AWideWindowsNameComesThroughAsUtf8)
 
 TEST(AudioFormat, RiffWaveGoesToTheWavLoaderAndAllElseToTheMp3Decoder)
 {
-    const std::string wav = soundtest::wavBytes(soundtest::square(1000, 0.01));
+    const std::string wav = e2e::wavBytes(e2e::square(1000, 0.01));
     EXPECT_EQ(detectAudioFormat(bytes(wav)), AudioFormat::Wav);
     EXPECT_EQ(detectAudioFormat(bytes(wav.substr(0, 12))), AudioFormat::Wav);
     EXPECT_EQ(detectAudioFormat(bytes(wav.substr(0, 11))), AudioFormat::Mp3);
@@ -114,14 +114,15 @@ TEST(AudioFormat, RiffWaveGoesToTheWavLoaderAndAllElseToTheMp3Decoder)
 
 TEST(AudioFormat, OnlyRegularFilesAreRead)
 {
-    soundtest::TempDir temp;
-    const std::filesystem::path wav = temp.path() / "a.wav";
-    soundtest::writeWav(wav, soundtest::square(1000, 0.01));
+    QTemporaryDir directory;
+    const std::filesystem::path temp = e2e::pathOf(directory);
+    const std::filesystem::path wav = temp / "a.wav";
+    e2e::writeWav(wav, e2e::square(1000, 0.01));
     const auto stamp = stampOf(wav);
     ASSERT_TRUE(stamp);
     EXPECT_EQ(stamp->size, std::filesystem::file_size(wav));
     EXPECT_TRUE(fileSource(wav));
-    EXPECT_FALSE(fileSource(temp.path()));
-    EXPECT_FALSE(fileSource(temp.path() / "none.wav"));
-    EXPECT_FALSE(stampOf(temp.path()));
+    EXPECT_FALSE(fileSource(temp));
+    EXPECT_FALSE(fileSource(temp / "none.wav"));
+    EXPECT_FALSE(stampOf(temp));
 }

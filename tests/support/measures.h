@@ -1,8 +1,9 @@
 #pragma once
 
 // What the benchmarks and the end-to-end tests read off a running program:
-// its trace, its memory and CPU from /proc, its sound output and when that
-// grew.
+// its trace, its memory and CPU from /proc, and when its sound output grew.
+
+#include "audio.h"
 
 #include <QByteArray>
 #include <QString>
@@ -29,41 +30,35 @@ qint64 cpuNs(qint64 pid);
 
 qint64 steadyUs();
 
+// When a growing stream of bytes reached each of its sizes.
+class Arrivals {
+public:
+    void add(qint64 us, qint64 size) { sizes_.emplace_back(us, size); }
+    // When it first held more than `offset` bytes, in steady µs; -1 if never.
+    qint64 timeOfByte(qint64 offset) const;
+    // How big it was at a moment, in bytes.
+    qint64 sizeAt(qint64 us) const;
+
+private:
+    std::vector<std::pair<qint64, qint64>> sizes_; // (µs, size)
+};
+
 // Samples the size of a growing file every millisecond, to tell when a byte
 // of it was written.
 class GrowthLog {
 public:
     explicit GrowthLog(QString path);
     ~GrowthLog();
-    // When the file first held more than `offset` bytes, in steady µs; -1 if never.
-    qint64 timeOfByte(qint64 offset) const;
-    // How big the file was at a moment, in bytes.
-    qint64 sizeAt(qint64 us) const;
+    qint64 timeOfByte(qint64 offset) const { return arrivals_.timeOfByte(offset); }
+    qint64 sizeAt(qint64 us) const { return arrivals_.sizeAt(us); }
 
 private:
     void sample();
     QString path_;
-    std::vector<std::pair<qint64, qint64>> samples_; // (µs, size)
+    Arrivals arrivals_;
     std::atomic<bool> stop_{false};
     std::thread thread_;
 };
-
-// Sound output as the program writes it: 16-bit stereo at 44100 Hz.
-constexpr int kAudioRate = 44100;
-constexpr int kAudioFrameBytes = 4;
-
-// The left channel, as floats from -1 to 1.
-std::vector<float> leftChannel(const QByteArray& audio);
-// The first channel of a 16-bit PCM WAV file; empty when it is none.
-std::vector<float> readWav(const QString& path);
-
-struct Match {
-    qint64 frame = -1; // where the sound starts in the output
-    double score = 0;  // normalised correlation, 1 for the sound alone
-};
-// Where a known sound starts within frames [from, to) of the output, over
-// whatever else plays: the best match of the sound's first 50 ms.
-Match findSound(const std::vector<float>& output, const std::vector<float>& sound, qint64 from, qint64 to);
 
 double median(std::vector<double> values);
 

@@ -151,7 +151,7 @@ void PulseServer::record()
         const qint64 now = steadyUs();
         std::lock_guard lock(mutex_);
         audio_.append(piece, got);
-        arrivals_.emplace_back(now, audio_.size());
+        arrivals_.add(now, audio_.size());
     }
 }
 
@@ -164,22 +164,13 @@ QByteArray PulseServer::audio() const
 qint64 PulseServer::timeOfByte(qint64 offset) const
 {
     std::lock_guard lock(mutex_);
-    for (const auto& [us, size] : arrivals_)
-        if (size > offset)
-            return us;
-    return -1;
+    return arrivals_.timeOfByte(offset);
 }
 
-qint64 PulseServer::sizeAt(qint64 at) const
+qint64 PulseServer::sizeAt(qint64 us) const
 {
     std::lock_guard lock(mutex_);
-    qint64 size = 0;
-    for (const auto& [us, s] : arrivals_) {
-        if (us > at)
-            break;
-        size = s;
-    }
-    return size;
+    return arrivals_.sizeAt(us);
 }
 
 qint64 PulseServer::playReference(const QByteArray& samples) const

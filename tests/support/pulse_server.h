@@ -4,6 +4,8 @@
 // it is recorded from the sink's monitor with parec, each piece stamped with
 // the steady-clock time it arrived.
 
+#include "measures.h"
+
 #include <QByteArray>
 #include <QStringList>
 #include <QTemporaryDir>
@@ -52,7 +54,7 @@ private:
     int recording_ = -1; // the read end of parec's output
     mutable std::mutex mutex_;
     QByteArray audio_;
-    std::vector<std::pair<qint64, qint64>> arrivals_; // (µs, size)
+    Arrivals arrivals_;
     std::atomic<bool> stop_{false};
     std::thread reader_;
 };

@@ -1,17 +1,17 @@
-#include "test_audio.h"
+#include "audio.h"
+
+#include <QFile>
 
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
-#include <stdexcept>
 
-namespace pelmora::soundtest {
+namespace pelmora::e2e {
 
 namespace {
 
-constexpr int kRate = 44100;
-constexpr std::size_t kBlockFrames = kRate / 100;
+constexpr std::size_t kBlockFrames = kAudioRate / 100;
 
 void put16(std::string& out, std::uint16_t v)
 {
@@ -27,18 +27,9 @@ void put32(std::string& out, std::uint32_t v)
 
 } // namespace
 
-TempDir::TempDir()
+std::filesystem::path pathOf(const QTemporaryDir& directory)
 {
-    std::string pattern = (std::filesystem::temp_directory_path() / "pelmora-sound-XXXXXX").string();
-    if (!mkdtemp(pattern.data()))
-        throw std::runtime_error("cannot make a temporary directory");
-    path_ = pattern;
-}
-
-TempDir::~TempDir()
-{
-    std::error_code error;
-    std::filesystem::remove_all(path_, error);
+    return std::filesystem::path(directory.path().toStdString());
 }
 
 std::string text(const std::filesystem::path& path)
@@ -59,21 +50,21 @@ void writeFile(const std::filesystem::path& path, const std::string& bytes)
     out << bytes;
 }
 
-Samples square(int amplitude, double seconds)
+Mono square(int amplitude, double seconds)
 {
-    Samples samples(std::size_t(seconds * kRate));
+    Mono samples(std::size_t(seconds * kAudioRate));
     for (std::size_t i = 0; i < samples.size(); ++i)
         samples[i] = std::int16_t((i / 50) % 2 ? -amplitude : amplitude);
     return samples;
 }
 
-Samples operator+(Samples a, const Samples& b)
+Mono operator+(Mono a, const Mono& b)
 {
     a.insert(a.end(), b.begin(), b.end());
     return a;
 }
 
-std::string wavBytes(const Samples& samples)
+std::string wavBytes(const Mono& samples)
 {
     const std::uint32_t dataSize = std::uint32_t(samples.size() * 2);
     std::string out = "RIFF";
@@ -82,8 +73,8 @@ std::string wavBytes(const Samples& samples)
     put32(out, 16);
     put16(out, 1); // PCM
     put16(out, 1); // mono
-    put32(out, kRate);
-    put32(out, kRate * 2);
+    put32(out, kAudioRate);
+    put32(out, kAudioRate * 2);
     put16(out, 2);
     put16(out, 16);
     out += "data";
@@ -139,7 +130,7 @@ std::string withRate(std::string wav, std::uint32_t rate)
     return wav;
 }
 
-void writeWav(const std::filesystem::path& path, const Samples& samples)
+void writeWav(const std::filesystem::path& path, const Mono& samples)
 {
     writeFile(path, wavBytes(samples));
 }
@@ -187,4 +178,80 @@ bool near(int peak, int level)
     return std::abs(peak - level) <= level / 20 + 50;
 }
 
-} // namespace pelmora::soundtest
+std::vector<float> leftChannel(const QByteArray& audio)
+{
+    const auto* samples = reinterpret_cast<const qint16*>(audio.constData());
+    std::vector<float> left(static_cast<std::size_t>(audio.size() / kAudioFrameBytes));
+    for (std::size_t i = 0; i < left.size(); ++i)
+        left[i] = static_cast<float>(samples[2 * i]) / 32768.0f;
+    return left;
+}
+
+namespace {
+
+quint32 littleEndian(const char* bytes, int count)
+{
+    quint32 value = 0;
+    for (int i = count - 1; i >= 0; --i)
+        value = value << 8 | static_cast<quint8>(bytes[i]);
+    return value;
+}
+
+} // namespace
+
+std::vector<float> readWav(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    const QByteArray bytes = file.readAll();
+    if (bytes.size() < 12 || !bytes.startsWith("RIFF") || bytes.mid(8, 4) != "WAVE")
+        return {};
+    int channels = 0;
+    for (qsizetype at = 12; at + 8 <= bytes.size();) {
+        const QByteArray id = bytes.mid(at, 4);
+        const qint64 size = littleEndian(bytes.constData() + at + 4, 4);
+        const char* body = bytes.constData() + at + 8;
+        if (at + 8 + size > bytes.size())
+            return {};
+        if (id == "fmt ")
+            channels = static_cast<int>(littleEndian(body + 2, 2));
+        if (id == "data" && channels > 0) {
+            std::vector<float> samples;
+            for (qint64 i = 0; (i + 1) * channels * 2 <= size; ++i)
+                samples.push_back(static_cast<float>(static_cast<qint16>(littleEndian(body + i * channels * 2, 2))) / 32768.0f);
+            return samples;
+        }
+        at += 8 + size + (size & 1);
+    }
+    return {};
+}
+
+Match findSound(const std::vector<float>& output, const std::vector<float>& sound, qint64 from, qint64 to)
+{
+    const std::size_t length = std::min<std::size_t>(sound.size(), kAudioRate / 20);
+    Match best;
+    if (length == 0)
+        return best;
+    double soundEnergy = 0;
+    for (std::size_t i = 0; i < length; ++i)
+        soundEnergy += double{sound[i]} * sound[i];
+    from = std::max<qint64>(from, 0);
+    to = std::min<qint64>(to, static_cast<qint64>(output.size()) - static_cast<qint64>(length));
+    for (qint64 at = from; at < to; ++at) {
+        double dot = 0, energy = 0;
+        const float* window = output.data() + at;
+        for (std::size_t i = 0; i < length; ++i) {
+            dot += double{window[i]} * sound[i];
+            energy += double{window[i]} * window[i];
+        }
+        if (energy <= 0)
+            continue;
+        const double score = dot / std::sqrt(energy * soundEnergy);
+        if (score > best.score)
+            best = {at, score};
+    }
+    return best;
+}
+
+} // namespace pelmora::e2e
