@@ -49,6 +49,41 @@ TEST(Program, PlaysTheMusicFromStartUpAndEndsAtOnceOnSigterm)
     EXPECT_GE(double(sounding) / double(peaks.end() - first), 0.95) << "the music broke off";
 }
 
+TEST(Program, TheMKeySwitchesTheMusicOffAndOnAndNothingOnScreenChanges)
+{
+    RealProgram program(QStringLiteral(PELMORA_PROGRAM));
+    ASSERT_TRUE(program.ok()) << program.error().toStdString();
+    ASSERT_TRUE(program.waitFor(questionShown, deadline(15000)));
+    ASSERT_TRUE(program.waitForSound(1.0, deadline(30000)));
+    const QImage before = program.screenshot();
+    // The blocks of 10 ms written so far, and the loudest of those after.
+    const auto blocks = [&program] { return blockPeaks(program.audioPath().toStdString()); };
+    const auto loudestSince = [](const std::vector<int>& peaks, std::size_t from) {
+        return from < peaks.size() ? *std::max_element(peaks.begin() + std::ptrdiff_t(from), peaks.end()) : -1;
+    };
+    const auto waitForBlocks = [&](std::size_t count) {
+        QElapsedTimer waited;
+        waited.start();
+        while (blocks().size() < count && waited.elapsed() < deadline(30000))
+            QThread::msleep(50);
+        return blocks();
+    };
+
+    ASSERT_TRUE(program.press(QStringLiteral("m")));
+    const std::size_t off = blocks().size();
+    // Off within a fifth of a second, and still off past the next re-send of
+    // the music command, 3.1 s on.
+    const std::vector<int> silent = waitForBlocks(off + 400);
+    EXPECT_LT(loudestSince(silent, off + 20), kSilence) << "music after M";
+    EXPECT_EQ(program.screenshot(), before) << "M changed what is on screen";
+
+    ASSERT_TRUE(program.press(QStringLiteral("m")));
+    const std::size_t on = blocks().size();
+    const std::vector<int> again = waitForBlocks(on + 100);
+    EXPECT_GE(loudestSince(again, on), kSilence) << "no music after M again";
+    EXPECT_TRUE(program.running());
+}
+
 namespace {
 
 // A PulseAudio server that takes connections and never answers them: they

@@ -220,6 +220,12 @@ void RealProgram::click(int x, int y) const
                                     QStringLiteral("1")});
 }
 
+bool RealProgram::press(const QString& key) const
+{
+    return run(QStringLiteral("xdotool"),
+               {QStringLiteral("windowfocus"), QStringLiteral("--sync"), windowId_, QStringLiteral("key"), key});
+}
+
 QByteArray RealProgram::audio() const
 {
     QFile file(audioPath());

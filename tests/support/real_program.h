@@ -95,6 +95,8 @@ public:
     bool waitFor(const std::function<bool(const QImage&)>& test, int timeoutMs, QImage* last = nullptr) const;
     // A left click at a point of the client area.
     void click(int x, int y) const;
+    // A key pressed in the window, the window given the keyboard first.
+    bool press(const QString& key) const;
 
     // Milliseconds since the program was started.
     qint64 elapsed() const { return clock_.elapsed(); }
