@@ -75,6 +75,7 @@ void keepWavPrefix(std::vector<std::uint8_t>& bytes, ByteSource& source, double 
         if (std::memcmp(&bytes[at], "data", 4) == 0) {
             const std::size_t align = fmt.size() >= 16 ? std::max<std::size_t>(1, little(fmt, 12, 2)) : 1;
             std::size_t keep = std::min<std::size_t>(length, wavBudget(fmt, seconds));
+            bytes.reserve(body + keep);
             readUpTo(bytes, source, body + keep);
             keep = std::min<std::size_t>(keep, bytes.size() - body);
             bytes.resize(body + keep - keep % align);
@@ -107,6 +108,8 @@ private:
 class PcmStream final : public SoundStream {
 public:
     explicit PcmStream(Pcm pcm) : pcm_(std::move(pcm)) {}
+    std::size_t size() const { return pcm_.size() - at_; }
+    Pcm take() { return at_ == 0 ? std::move(pcm_) : Pcm(pcm_.begin() + std::ptrdiff_t(at_), pcm_.end()); }
 
     std::size_t read(std::span<std::int16_t> out) override
     {
@@ -250,11 +253,16 @@ std::unique_ptr<SoundStream> openSound(std::unique_ptr<ByteSource> source, const
 
 std::shared_ptr<const Pcm> readAtMost(SoundStream& stream, std::size_t maxSamples)
 {
-    auto pcm = std::make_shared<Pcm>(maxSamples - maxSamples % kOutputChannels);
-    std::size_t filled = 0;
-    for (std::size_t got = 1; filled < pcm->size() && got > 0; filled += got)
-        got = stream.read(std::span(*pcm).subspan(filled, std::min<std::size_t>(4096, pcm->size() - filled)));
-    pcm->resize(filled);
+    maxSamples -= maxSamples % kOutputChannels;
+    // A WAV was converted whole already: it is handed over as it is.
+    if (auto* whole = dynamic_cast<PcmStream*>(&stream); whole && whole->size() <= maxSamples)
+        return std::make_shared<const Pcm>(whole->take());
+    auto pcm = std::make_shared<Pcm>();
+    std::array<std::int16_t, 4096> piece;
+    for (std::size_t got = piece.size(); pcm->size() < maxSamples && got == piece.size();) {
+        got = stream.read(std::span(piece).first(std::min(piece.size(), maxSamples - pcm->size())));
+        pcm->insert(pcm->end(), piece.begin(), piece.begin() + std::ptrdiff_t(got));
+    }
     pcm->shrink_to_fit();
     return pcm;
 }

@@ -110,7 +110,7 @@ struct SdlMultimedia::Shared {
     // that the worker fills ahead.
     std::shared_ptr<const Pcm> effect;
     std::size_t effectAt = 0;
-    SampleRing ring{1 << 17};
+    SampleRing ring{1 << 16};
     std::atomic<bool> musicOn{false};
     std::atomic<bool> musicEnded{false};
 
