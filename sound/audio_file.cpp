@@ -89,24 +89,19 @@ std::string utf8FromUtf16(std::u16string_view text)
 
 std::optional<std::string> playCommandFile(std::string_view command)
 {
-    const auto isBlank = [](char c) { return c == ' ' || c == '\t'; };
-    std::size_t at = 0;
-    while (at < command.size() && isBlank(command[at]))
-        ++at;
-    constexpr std::string_view verb = "play";
-    if (command.size() < at + verb.size())
+    const auto skipBlanks = [command](std::size_t at) {
+        while (at < command.size() && (command[at] == ' ' || command[at] == '\t'))
+            ++at;
+        return at;
+    };
+    const std::size_t verb = skipBlanks(0);
+    if (command.size() < verb + 4 || (command.size() > verb + 4 && skipBlanks(verb + 4) == verb + 4))
         return std::nullopt;
-    for (std::size_t i = 0; i < verb.size(); ++i) {
-        const char c = command[at + i];
-        if ((c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c) != verb[i])
+    // In any case, ASCII only: the 0x20 bit tells the cases of these letters apart.
+    for (std::size_t i = 0; i < 4; ++i)
+        if ((command[verb + i] | 0x20) != "play"[i])
             return std::nullopt;
-    }
-    at += verb.size();
-    if (at < command.size() && !isBlank(command[at]))
-        return std::nullopt;
-    while (at < command.size() && isBlank(command[at]))
-        ++at;
-    return std::string(command.substr(at));
+    return std::string(command.substr(skipBlanks(verb + 4)));
 }
 
 std::optional<FileStamp> stampOf(const std::filesystem::path& path)

@@ -143,23 +143,32 @@ std::unique_ptr<SoundStream> openWav(std::vector<std::uint8_t> bytes, ByteSource
         why = "its sample rate of " + std::to_string(wav.freq) + " Hz is out of bounds";
         return nullptr;
     }
+    // Mono stays mono through SDL and is doubled on the way out: SDL's own
+    // doubling would take four times the sound's size at once.
+    const int channels = wav.channels == 1 ? 1 : kOutputChannels;
     SDL_AudioCVT cvt;
-    if (sdl().SDL_BuildAudioCVT(&cvt, wav.format, wav.channels, wav.freq, AUDIO_S16SYS, kOutputChannels,
+    if (sdl().SDL_BuildAudioCVT(&cvt, wav.format, wav.channels, wav.freq, AUDIO_S16SYS, Uint8(channels),
                                 kOutputFrequency) < 0) {
         why = sdl().SDL_GetError();
         return nullptr;
     }
-    cvt.len = int(length - length % (SDL_AUDIO_BITSIZE(wav.format) / 8 * wav.channels));
-    Pcm pcm((std::size_t(cvt.len) * std::size_t(cvt.len_mult) + 1) / sizeof(std::int16_t));
-    std::memcpy(pcm.data(), samples, std::size_t(cvt.len));
-    loaded.reset();
-    cvt.buf = reinterpret_cast<Uint8*>(pcm.data());
-    if (sdl().SDL_ConvertAudio(&cvt) < 0) {
-        why = sdl().SDL_GetError();
-        return nullptr;
+    cvt.len = cvt.len_cvt = int(length - length % (SDL_AUDIO_BITSIZE(wav.format) / 8 * wav.channels));
+    cvt.buf = samples;
+    std::vector<Uint8> work;
+    if (cvt.needed) {
+        work.resize(std::size_t(cvt.len) * std::size_t(cvt.len_mult));
+        std::memcpy(work.data(), samples, std::size_t(cvt.len));
+        loaded.reset();
+        cvt.buf = work.data();
+        if (sdl().SDL_ConvertAudio(&cvt) < 0) {
+            why = sdl().SDL_GetError();
+            return nullptr;
+        }
     }
-    pcm.resize(std::size_t(cvt.len_cvt) / sizeof(std::int16_t) / kOutputChannels * kOutputChannels);
-    pcm.shrink_to_fit();
+    const std::size_t copies = std::size_t(kOutputChannels / channels);
+    Pcm pcm(std::size_t(cvt.len_cvt) / sizeof(std::int16_t) / std::size_t(channels) * kOutputChannels);
+    for (std::size_t i = 0; i < pcm.size(); ++i)
+        std::memcpy(&pcm[i], cvt.buf + i / copies * sizeof(std::int16_t), sizeof(std::int16_t));
     return std::make_unique<PcmStream>(std::move(pcm));
 }
 

@@ -92,7 +92,7 @@ struct Loaded {
 
 const Loaded<SdlLibrary>& sdlLoaded()
 {
-    static const Loaded<SdlLibrary> loaded = [] {
+    static const auto loaded = [] {
         Loaded<SdlLibrary> l;
         l.found = fillSdl(l.table, l.error);
         return l;
@@ -102,7 +102,7 @@ const Loaded<SdlLibrary>& sdlLoaded()
 
 const Loaded<Mpg123Library>& mpg123Loaded()
 {
-    static const Loaded<Mpg123Library> loaded = [] {
+    static const auto loaded = [] {
         Loaded<Mpg123Library> l;
         l.found = fillMpg123(l.table, "libmpg123.so.0", l.error);
         return l;
@@ -112,25 +112,10 @@ const Loaded<Mpg123Library>& mpg123Loaded()
 
 } // namespace
 
-const SdlLibrary* sdlLibrary()
-{
-    return sdlLoaded().found ? &sdlLoaded().table : nullptr;
-}
-
-const Mpg123Library* mpg123Library()
-{
-    return mpg123Loaded().found ? &mpg123Loaded().table : nullptr;
-}
-
-const std::string& sdlLibraryError()
-{
-    return sdlLoaded().error;
-}
-
-const std::string& mpg123LibraryError()
-{
-    return mpg123Loaded().error;
-}
+const SdlLibrary* sdlLibrary() { return sdlLoaded().found ? &sdlLoaded().table : nullptr; }
+const Mpg123Library* mpg123Library() { return mpg123Loaded().found ? &mpg123Loaded().table : nullptr; }
+const std::string& sdlLibraryError() { return sdlLoaded().error; }
+const std::string& mpg123LibraryError() { return mpg123Loaded().error; }
 
 std::unique_ptr<const Mpg123Library> loadMpg123(const char* fileName, std::string& error)
 {

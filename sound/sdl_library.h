@@ -15,7 +15,7 @@ namespace pelmora {
 // would hold up its first frame. The two are loaded apart, so that the
 // effects play without libmpg123.
 #define PELMORA_SDL_FUNCTIONS(X)                                                                        \
-    X(SDL_SetHint) X(SDL_GetError) X(SDL_InitSubSystem) X(SDL_QuitSubSystem) X(SDL_OpenAudioDevice)     \
+    X(SDL_SetHint) X(SDL_GetError) X(SDL_AudioInit) X(SDL_AudioQuit) X(SDL_OpenAudioDevice)     \
     X(SDL_PauseAudioDevice) X(SDL_CloseAudioDevice) X(SDL_LockAudioDevice) X(SDL_UnlockAudioDevice)     \
     X(SDL_RWFromConstMem) X(SDL_LoadWAV_RW) X(SDL_FreeWAV) X(SDL_BuildAudioCVT) X(SDL_ConvertAudio)
 #define PELMORA_MPG123_FUNCTIONS(X)                                                                     \
