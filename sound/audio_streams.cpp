@@ -154,6 +154,10 @@ std::unique_ptr<SoundStream> openWav(std::vector<std::uint8_t> bytes, ByteSource
     }
     cvt.len = cvt.len_cvt = int(length - length % (SDL_AUDIO_BITSIZE(wav.format) / 8 * wav.channels));
     cvt.buf = samples;
+    if (cvt.len == 0) {
+        why = "it holds no samples";
+        return nullptr;
+    }
     std::vector<Uint8> work;
     if (cvt.needed) {
         work.resize(std::size_t(cvt.len) * std::size_t(cvt.len_mult));

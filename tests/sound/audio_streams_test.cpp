@@ -181,7 +181,7 @@ TEST_F(Decoding, TheContentChoosesTheDecoderAndTheDecoderJudges)
         ASSERT_TRUE(pcm) << file.what;
         EXPECT_GT(seconds(*pcm), 0.25) << file.what;
     }
-    for (const std::string& silent : {std::string(), std::string("This is not a sound.\n"),
+    for (const std::string& silent : {std::string(), std::string("This is not a sound.\n"), wav.substr(0, 44),
                                       std::string("OggS\0\x02", 6) + std::string(4000, '\0')})
         EXPECT_FALSE(play(silent)) << silent.substr(0, 20);
     // Cut within its first samples, a WAV plays those 28 and nothing more.
