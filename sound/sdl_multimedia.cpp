@@ -134,14 +134,14 @@ struct SdlMultimedia::Shared {
             if (effectRequest || musicRequest) {
                 const auto effectName = std::exchange(effectRequest, std::nullopt);
                 const auto song = effectName ? std::nullopt : std::exchange(musicRequest, std::nullopt);
-                const std::uint64_t effects = effectsAsked, musics = musicAsked;
+                const std::uint64_t effectNumber = effectsAsked, musicNumber = musicAsked;
                 lock.unlock();
                 if (effectName)
                     playEffect(*effectName);
                 else
                     playMusic(*song);
                 lock.lock();
-                (effectName ? effectsDone : musicDone) = effectName ? effects : musics;
+                (effectName ? effectsDone : musicDone) = effectName ? effectNumber : musicNumber;
                 changed.notify_all();
             } else if (music && ring.space() >= kMusicPiece) {
                 lock.unlock();
