@@ -1,6 +1,7 @@
 #pragma once
 
 #include "form1.h"
+#include "form_probe.h"
 #include "quiz.h"
 #include "recording_multimedia.h"
 #include "sound.h"
@@ -15,7 +16,7 @@ struct QuizRig {
 
     QuizRig()
     {
-        for (Timer* timer : form.timers())
+        for (Timer* timer : timersOf(form))
             clock.attach(*timer);
         quiz.bind();
     }
