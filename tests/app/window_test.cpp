@@ -267,7 +267,6 @@ TEST_F(WindowTest, ShowsAnEmptyBoxAndNoTemplatesAtStartUp)
 {
     window.load();
     const QImage shot = grab();
-    shot.save(QStringLiteral("startup-offscreen.png"));
     EXPECT_FALSE(hasColourNear(shot, QRect(108, 4, 400, 110), QColor(255, 0, 255), 0)) << "the box is empty";
     EXPECT_FALSE(hasColourNear(shot, QRect(0, 570, 639, 54), QColor(214, 0, 0))) << "templates are hidden";
 }
@@ -277,7 +276,6 @@ TEST_F(WindowTest, DrawsTheQuestionInMagentaThoughTheBoxIsDisabled)
     window.load();
     form.Mondai.setText(quiz.bank.text(8)); // the longest question
     const QImage shot = grab();
-    shot.save(QStringLiteral("question-offscreen.png"));
     EXPECT_FALSE(WindowRig::widget(form.Mondai)->isEnabled());
     EXPECT_TRUE(hasColourNear(shot, QRect(104, 0, 409, 121), QColor(255, 0, 255), 0));
 }
