@@ -4,14 +4,10 @@
 
 #include <QWidget>
 
-#include <array>
 #include <exception>
 #include <functional>
-#include <memory>
 #include <string>
 #include <vector>
-
-class QPushButton;
 
 namespace pelmora {
 
@@ -37,7 +33,6 @@ public:
     using ErrorReporter = std::function<void(const std::string& handler, const std::exception& error)>;
 
     explicit Window(Form1& form, QWidget* parent = nullptr);
-    ~Window() override;
 
     // Raises the Load event; call it before the window is first shown.
     void load();
@@ -70,7 +65,6 @@ private:
 
     Form1& form_;
     Stage* stage_;
-    std::array<QPushButton*, 10> answerButtons_{};
     std::vector<TimerBridge*> timers_;
     bool fullScreen_ = false;
     QPoint windowedPosition_;
