@@ -7,6 +7,7 @@ namespace pelmora {
 TimerBridge::TimerBridge(Timer& model, Due due, QObject* parent)
     : QObject(parent), model_(model), timer_(new QTimer(this))
 {
+    // Named after its model, so that whoever watches the window can find it.
     timer_->setObjectName(QString::fromStdString(model.displayName()));
     timer_->setTimerType(Qt::PreciseTimer);
     connect(timer_, &QTimer::timeout, this, [this, due = std::move(due)] { due(*this); });
