@@ -6,8 +6,6 @@
 #include "screen.h"
 
 #include <QElapsedTimer>
-#include <QProcess>
-#include <QProcessEnvironment>
 #include <QThread>
 
 #include <gtest/gtest.h>
@@ -47,15 +45,12 @@ Launch at1280(QStringList arguments)
 // Presses a key in the program's window, giving the window the keyboard.
 bool press(const RealProgram& program, const QString& key)
 {
-    QProcess xdotool;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("DISPLAY"), program.display());
-    xdotool.setProcessEnvironment(env);
-    xdotool.start(QStringLiteral("xdotool"), {QStringLiteral("search"), QStringLiteral("--onlyvisible"),
-                                              QStringLiteral("--name"), QStringLiteral("^Pelmora$"),
-                                              QStringLiteral("windowfocus"), QStringLiteral("--sync"),
-                                              QStringLiteral("%1"), QStringLiteral("key"), key});
-    return xdotool.waitForFinished(deadline(10000)) && xdotool.exitCode() == 0;
+    return runTool(QStringLiteral("xdotool"),
+                   {QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--name"),
+                    QStringLiteral("^Pelmora$"), QStringLiteral("windowfocus"), QStringLiteral("--sync"),
+                    QStringLiteral("%1"), QStringLiteral("key"), key},
+                   deadline(10000), program.display())
+        .ok;
 }
 
 bool santaFullScreen(const QImage& shot, int left, int top)
@@ -177,6 +172,20 @@ float peak(const std::vector<float>& samples, qint64 from, qint64 to)
     for (qint64 i = std::max<qint64>(0, from); i < std::min<qint64>(to, qint64(samples.size())); ++i)
         p = std::max(p, std::abs(samples[std::size_t(i)]));
     return p;
+}
+
+// Session managers, themes and testers pass Qt's own options; Qt takes them.
+TEST(QtOptions, StartTheProgramAsUsual)
+{
+    Xvfb xvfb;
+    ASSERT_TRUE(xvfb.ok()) << xvfb.error().toStdString();
+    Launch launch;
+    launch.arguments = {QStringLiteral("-platform"), QStringLiteral("xcb"), QStringLiteral("-display"), xvfb.display(),
+                        QStringLiteral("-style"), QStringLiteral("fusion"), QStringLiteral("-session"),
+                        QStringLiteral("1a2b3c"), QStringLiteral("--mute")};
+    RealProgram pelmora(xvfb, QStringLiteral(PELMORA_PROGRAM), launch);
+    ASSERT_TRUE(pelmora.ok()) << pelmora.error().toStdString();
+    EXPECT_TRUE(pelmora.waitFor([](const QImage& s) { return santaAt(s, 100, 150); }, deadline(5000)));
 }
 
 TEST(QuietProgram, MuteOpensNoDeviceAndStaysSilentThroughAnAnswer)

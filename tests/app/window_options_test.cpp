@@ -2,18 +2,13 @@
 // whole window drawn larger, full screen.
 
 #include "art.h"
-#include "fonts.h"
 #include "form_probe.h"
-#include "quiz_fixture.h"
 #include "scaling.h"
-#include "window.h"
+#include "window_rig.h"
 
-#include <QApplication>
-#include <QFile>
+#include <QAbstractTextDocumentLayout>
 #include <QFontInfo>
 #include <QLabel>
-#include <QPushButton>
-#include <QTemporaryDir>
 #include <QTextBlock>
 #include <QTextDocument>
 #include <QTextEdit>
@@ -21,24 +16,23 @@
 #include <QTimer>
 #include <QtTest/QTest>
 
-#include <gtest/gtest.h>
-
 using namespace pelmora;
+using namespace pelmora::test;
 
 namespace {
 
 constexpr QSize kScreen(1280, 1024);
 constexpr QSize kDesign(Form1::kClientWidth, Form1::kClientHeight);
 
-QImage grab(QWidget& widget)
+QImage drawn(QWidget& widget)
 {
     QApplication::processEvents();
     return widget.grab().toImage().convertToFormat(QImage::Format_RGB32);
 }
 
-// The window over a bare window definition: a click or a key only tells
+// Before start-up, the buttons take clicks: a click or a key only tells
 // which index reached Answer_Click.
-class Keys : public ::testing::Test {
+class Keys : public WindowRig {
 protected:
     Keys()
     {
@@ -46,10 +40,6 @@ protected:
         window.show();
     }
 
-    QPushButton* button(int index) { return static_cast<QPushButton*>(window.widgetFor(form.Answer[index])); }
-
-    Form1 form;
-    Window window{form};
     std::vector<int> pressed;
 };
 
@@ -87,31 +77,20 @@ TEST_F(Keys, DoNothingForADisabledButtonOrWithAModifier)
     QTest::keyClick(&window, Qt::Key_A);
     QTest::keyClick(&window, Qt::Key_Escape);
     EXPECT_TRUE(pressed.empty());
-    EXPECT_FALSE(window.fullScreen()) << "Esc in the window changes nothing";
+    EXPECT_FALSE(window.isFullScreen()) << "Esc in the window changes nothing";
     QTest::keyClick(&window, Qt::Key_3);
     EXPECT_EQ(pressed, std::vector<int>{2});
 }
 
 // The quiz itself in the window. Ticks are run straight from the timer
 // models so that a whole quiz takes no time.
-class QuizWindow : public ::testing::Test {
+class QuizWindow : public WindowRig {
 protected:
     QuizWindow()
     {
-        quiz.bind();
         window.load();
         window.show();
     }
-
-    QPushButton* button(int index) { return static_cast<QPushButton*>(window.widgetFor(form.Answer[index])); }
-    std::size_t sounds() const { return multimedia.count(RecordingMultimedia::Call::Kind::PlaySound); }
-    bool shown(const VisualControl& control) { return window.widgetFor(control)->isVisibleTo(&window); }
-
-    Form1 form;
-    RecordingMultimedia multimedia;
-    Sound sound{multimedia, "C:\\Quiz"};
-    Quiz quiz{form, sound};
-    Window window{form};
 };
 
 // Answered from the keyboard.
@@ -122,8 +101,8 @@ protected:
     {
         return std::to_string(quiz.QuestionIndex) + "/" + std::to_string(quiz.Score) + "/" + form.Mondai.text() + "/"
                + form.Label1.caption() + "/" + std::to_string(sounds()) + "/" + std::to_string(shown(form.YES))
-               + std::to_string(shown(form.No)) + "/" + std::to_string(window.timerFor(form.Timer1)->isActive())
-               + std::to_string(window.timerFor(form.Timer2)->isActive());
+               + std::to_string(shown(form.No)) + "/" + std::to_string(timerFor(window, form.Timer1)->isActive())
+               + std::to_string(timerFor(window, form.Timer2)->isActive());
     }
 };
 
@@ -137,7 +116,7 @@ TEST_F(KeysInTheQuiz, TwoAtTheFirstQuestionGivesTheCircleAndTheChime)
     EXPECT_TRUE(shown(form.YES));
     EXPECT_FALSE(shown(form.No));
     ASSERT_EQ(sounds(), 1u);
-    EXPECT_EQ(multimedia.calls.back().text, "C:\\Quiz\\pinpon.wav");
+    EXPECT_EQ(lastSound(), QuizRig::soundFile("pinpon.wav"));
 }
 
 TEST_F(KeysInTheQuiz, ZeroAnswersWithTen)
@@ -147,7 +126,7 @@ TEST_F(KeysInTheQuiz, ZeroAnswersWithTen)
     EXPECT_EQ(quiz.Score, 0);
     EXPECT_EQ(quiz.QuestionIndex, 1);
     EXPECT_TRUE(shown(form.No));
-    EXPECT_EQ(multimedia.calls.back().text, "C:\\Quiz\\mistake.wav");
+    EXPECT_EQ(lastSound(), QuizRig::soundFile("mistake.wav"));
 }
 
 TEST_F(KeysInTheQuiz, ChangeNothingDuringASceneNorAfterTheResult)
@@ -183,10 +162,10 @@ TEST_F(KeysInTheQuiz, ChangeNothingDuringASceneNorAfterTheResult)
     form.Timer1.tick();
     ASSERT_TRUE(form.Label1.visible());
     const std::string result = state();
-    const QImage before = grab(window);
+    const QImage before = grab();
     pressAll();
     EXPECT_EQ(state(), result);
-    EXPECT_EQ(grab(window), before);
+    EXPECT_EQ(grab(), before);
 }
 
 // Full screen on the 1280 x 1024 screen: 1024 / 624 times larger.
@@ -195,7 +174,7 @@ protected:
     // Where a design point lands on the full-screen window.
     QPoint onScreen(int x, int y) const
     {
-        return window.stageGeometry().topLeft() + QPoint(scaledEdge(x, window.scale()), scaledEdge(y, window.scale()));
+        return window.stage().geometry().topLeft() + QPoint(scaledEdge(x, scale()), scaledEdge(y, scale()));
     }
 };
 
@@ -220,21 +199,15 @@ TEST_F(FullScreen, FillsTheScreenHeightWithEveryControlScaledAndCentred)
     window.setFullScreen(true);
     QApplication::processEvents();
     ASSERT_EQ(window.size(), kScreen);
-    EXPECT_DOUBLE_EQ(window.scale(), k);
-    EXPECT_EQ(window.stageGeometry(), QRect(115, 0, 1049, 1024));
-    for (VisualControl* control : visualControls(form)) {
-        QWidget* w = window.widgetFor(*control);
-        EXPECT_EQ(w->geometry(), scaledRect(control->left(), control->top(), control->width(), control->height(), k))
-            << control->displayName();
-        EXPECT_EQ(w->isVisibleTo(&window), control->visible()) << control->displayName();
-    }
+    EXPECT_EQ(window.stage().geometry(), QRect(115, 0, 1049, 1024));
+    expectMirrored();
     // Moves made while full screen are scaled too.
     form.Image1[3].setLeft(300);
     form.Image1[3].setTop(200);
-    EXPECT_EQ(window.widgetFor(form.Image1[3])->pos(), QPoint(scaledEdge(300, k), scaledEdge(200, k)));
+    EXPECT_EQ(widget(form.Image1[3])->pos(), QPoint(scaledEdge(300, k), scaledEdge(200, k)));
 
     // White all round the stage, and the trees on it.
-    const QImage shot = grab(window);
+    const QImage shot = grab();
     for (QPoint p : {QPoint(5, 5), QPoint(110, 500), QPoint(1170, 500), QPoint(1275, 1020)})
         EXPECT_EQ(shot.pixelColor(p), QColor(Qt::white)) << p.x() << "," << p.y();
 }
@@ -250,7 +223,7 @@ TEST_F(FullScreen, AClickLandsOnTheScaledButtonAsOnTheOriginal)
             VisualControl* expected = controlAt(form, x, y);
             QWidget* hit = window.childAt(onScreen(x, y));
             if (expected && expected->name() == "Answer")
-                EXPECT_EQ(hit, window.widgetFor(*expected)) << x << "," << y;
+                EXPECT_EQ(hit, widget(*expected)) << x << "," << y;
             else
                 EXPECT_EQ(dynamic_cast<QPushButton*>(hit), nullptr) << x << "," << y;
         }
@@ -262,20 +235,20 @@ TEST_F(FullScreen, AClickLandsOnTheScaledButtonAsOnTheOriginal)
     QWidget* two = window.childAt(onScreen(172, 545));
     QTest::mouseClick(two, Qt::LeftButton, {}, two->mapFrom(&window, onScreen(172, 545)));
     EXPECT_EQ(quiz.Score, 1) << "button 2 answers the first question";
-    EXPECT_EQ(multimedia.calls.back().text, "C:\\Quiz\\pinpon.wav");
+    EXPECT_EQ(lastSound(), QuizRig::soundFile("pinpon.wav"));
 }
 
 TEST_F(FullScreen, DrawsThePicturesFromTheirSourcesAtTheScale)
 {
     window.setFullScreen(true);
-    const double k = window.scale();
+    const double k = scale();
     form.Image1[0].setPicture(form.santa.picture());
     form.Image1[0].setLeft(150);
     form.Image1[0].setTop(200);
     for (int i = 1; i < 10; ++i)
         form.Image1[i].setVisible(false);
-    const QImage shot = grab(window);
-    const QRect slot = window.widgetFor(form.Image1[0])->geometry().translated(window.stageGeometry().topLeft());
+    const QImage shot = grab();
+    const QRect slot = widget(form.Image1[0])->geometry().translated(window.stage().geometry().topLeft());
     const QImage sharp = renderArt(Art::Santa, k).convertToFormat(QImage::Format_RGB32);
     EXPECT_EQ(shot.copy(slot), sharp.copy(0, 0, slot.width(), slot.height()));
     // Enlarging the 1x picture instead would not give the same pixels.
@@ -283,18 +256,16 @@ TEST_F(FullScreen, DrawsThePicturesFromTheirSourcesAtTheScale)
     EXPECT_NE(shot.copy(slot), blownUp.convertToFormat(QImage::Format_RGB32).copy(0, 0, slot.width(), slot.height()));
 }
 
-TEST_F(FullScreen, SetsTheTextsAtTheScaledSizeAndEveryQuestionStillFits)
+// In the window every question fits its box's three lines of 39 pixels and
+// the result its label; full screen, each question breaks into the same
+// lines, and they fit the larger box.
+TEST_F(FullScreen, FitsEveryTextInTheWindowAndAtTheScaledSize)
 {
-    window.setFullScreen(true);
-    QApplication::processEvents();
-    auto* mondai = static_cast<QTextEdit*>(window.widgetFor(form.Mondai));
-    auto* label = static_cast<QLabel*>(window.widgetFor(form.Label1));
-    EXPECT_EQ(QFontInfo(mondai->font()).pixelSize(), 59);
-    EXPECT_EQ(QFontInfo(label->font()).pixelSize(), 44);
-    EXPECT_EQ(QFontInfo(button(0)->font()).pixelSize(), 18);
-    // Each question breaks into the same lines as in the window, and they fit.
+    auto* mondai = static_cast<QTextEdit*>(widget(form.Mondai));
+    auto* label = static_cast<QLabel*>(widget(form.Label1));
     std::vector<int> linesInTheWindow;
     for (bool full : {false, true}) {
+        SCOPED_TRACE(full ? "full screen" : "in the window");
         window.setFullScreen(full);
         QApplication::processEvents();
         for (int q = 0; q < 20; ++q) {
@@ -305,85 +276,71 @@ TEST_F(FullScreen, SetsTheTextsAtTheScaledSizeAndEveryQuestionStillFits)
             for (QTextBlock b = text->begin(); b.isValid(); b = b.next())
                 lines += b.layout()->lineCount();
             EXPECT_GT(lines, 0);
-            if (!full)
-                linesInTheWindow.push_back(lines);
-            else
+            if (full) {
                 EXPECT_EQ(lines, linesInTheWindow[q]) << "question " << q;
+            } else {
+                linesInTheWindow.push_back(lines);
+                EXPECT_LE(text->documentLayout()->documentSize().height(), 121) << "question " << q;
+            }
             EXPECT_LE(used.height(), mondai->viewport()->height()) << "question " << q << " is cut off";
+            EXPECT_LE(used.width(), mondai->viewport()->width()) << "question " << q;
         }
+        for (std::int16_t score : {0, 10, 20})
+            EXPECT_LE(label->fontMetrics().horizontalAdvance(QString::fromStdString(Quiz::resultCaption(score))),
+                      label->width());
+        EXPECT_LE(label->fontMetrics().height(), label->height());
     }
-    for (std::int16_t score : {0, 10, 20})
-        EXPECT_LE(label->fontMetrics().horizontalAdvance(QString::fromStdString(Quiz::resultCaption(score))),
-                  label->width());
+    EXPECT_EQ(QFontInfo(mondai->font()).pixelSize(), 59);
+    EXPECT_EQ(QFontInfo(label->font()).pixelSize(), 44);
+    EXPECT_EQ(QFontInfo(button(0)->font()).pixelSize(), 18);
 }
 
 TEST_F(FullScreen, F11AndEscBringTheWindowBackAsItWasAndTheQuizGoesOn)
 {
-    const QImage windowed = grab(window);
+    const QImage windowed = grab();
     const QPoint place = window.pos();
     form.Timer1.tick();
     QTest::keyClick(&window, Qt::Key_1); // wrong: two Santas
-    const int remaining = window.timerFor(form.Timer2)->remainingTime();
+    const int remaining = timerFor(window, form.Timer2)->remainingTime();
 
     QTest::keyClick(&window, Qt::Key_F11);
     QApplication::processEvents();
-    EXPECT_TRUE(window.fullScreen());
+    EXPECT_TRUE(window.isFullScreen());
     EXPECT_EQ(window.size(), kScreen);
-    EXPECT_TRUE(window.widgetFor(form.No)->isVisibleTo(&window));
+    EXPECT_TRUE(widget(form.No)->isVisibleTo(&window));
 
     QTest::keyClick(&window, Qt::Key_F11);
     QApplication::processEvents();
-    EXPECT_FALSE(window.fullScreen());
+    EXPECT_FALSE(window.isFullScreen());
     EXPECT_EQ(window.size(), kDesign);
     EXPECT_EQ(window.minimumSize(), window.maximumSize()) << "fixed again";
     EXPECT_EQ(window.pos(), place);
-    EXPECT_EQ(window.scale(), 1.0);
-    for (VisualControl* control : visualControls(form))
-        EXPECT_EQ(window.widgetFor(*control)->geometry(),
-                  QRect(control->left(), control->top(), control->width(), control->height()))
-            << control->displayName();
+    expectMirrored();
 
     // Quickly there and back: whatever the screen still says about the full
     // screen, the window ends in its own size.
     QTest::keyClick(&window, Qt::Key_F11);
     QTest::keyClick(&window, Qt::Key_Escape);
     EXPECT_TRUE(QTest::qWaitFor([&] { return window.size() == kDesign; }, 5000)) << window.width();
-    EXPECT_FALSE(window.fullScreen());
+    EXPECT_FALSE(window.isFullScreen());
 
     // The quiz noticed nothing: the countdown runs on, the mark stays.
     EXPECT_EQ(quiz.QuestionIndex, 1);
-    EXPECT_TRUE(window.timerFor(form.Timer2)->isActive());
-    EXPECT_LE(window.timerFor(form.Timer2)->remainingTime(), remaining);
-    EXPECT_TRUE(window.timerFor(form.Timer1)->isActive());
-    EXPECT_TRUE(window.widgetFor(form.No)->isVisibleTo(&window));
+    EXPECT_TRUE(timerFor(window, form.Timer2)->isActive());
+    EXPECT_LE(timerFor(window, form.Timer2)->remainingTime(), remaining);
+    EXPECT_TRUE(timerFor(window, form.Timer1)->isActive());
+    EXPECT_TRUE(widget(form.No)->isVisibleTo(&window));
     form.Timer2.tick();
-    EXPECT_NE(grab(window), windowed) << "a new scene";
+    EXPECT_NE(grab(), windowed) << "a new scene";
     // Back to how it looked at start-up after a full-screen trip.
     Form1 other;
     Window fresh(other);
     fresh.show();
-    const QImage plain = grab(fresh);
+    const QImage plain = drawn(fresh);
     fresh.setFullScreen(true);
-    grab(fresh);
+    drawn(fresh);
     fresh.setFullScreen(false);
-    EXPECT_EQ(grab(fresh), plain);
+    EXPECT_EQ(drawn(fresh), plain);
 }
 
 } // namespace
-
-int main(int argc, char** argv)
-{
-    // An offscreen screen of 1280 x 1024 at 96 dots per inch.
-    QTemporaryDir dir;
-    const QString config = dir.filePath(QStringLiteral("screen.json"));
-    QFile file(config);
-    if (!file.open(QIODevice::WriteOnly))
-        return 1;
-    file.write(R"({"windowFrameMargins": false, "screens": [{"name": "screen", "x": 0, "y": 0,
-        "width": 1280, "height": 1024, "logicalDpi": 96, "logicalBaseDpi": 96, "dpr": 1}]})");
-    file.close();
-    qputenv("QT_QPA_PLATFORM", ("offscreen:configfile=" + config).toLocal8Bit());
-    QApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}

@@ -1,70 +1,43 @@
 #include "art.h"
 #include "fonts.h"
-#include "form_probe.h"
 #include "pixels.h"
-#include "quiz_fixture.h"
 #include "quiz_script.h"
-#include "window.h"
+#include "trace.h"
+#include "trace_probe.h"
+#include "window_rig.h"
 
-#include <QAbstractTextDocumentLayout>
-#include <QApplication>
-#include <QElapsedTimer>
+#include <QFile>
 #include <QFontInfo>
-#include <QImage>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QPushButton>
 #include <QTextEdit>
+#include <QTemporaryDir>
 #include <QTimer>
-
-#include <gtest/gtest.h>
+#include <QtTest/QTest>
 
 using namespace pelmora;
-using test::hasColourNear;
+using namespace pelmora::test;
 
 namespace {
 
-// The quiz in the real Qt window, on the offscreen platform.
-class WindowTest : public ::testing::Test {
+class WindowTest : public WindowRig {
 protected:
-    WindowTest()
-    {
-        quiz.bind();
-        window.setErrorReporter([this](const std::string& handler, const std::exception& error) {
-            errors.push_back(handler + ": " + error.what());
-        });
-    }
-
-    QImage screenshot()
-    {
-        window.show();
-        QApplication::processEvents();
-        return window.grab().toImage().convertToFormat(QImage::Format_RGB32);
-    }
-
     // The control's widget under a window point, or nullptr where no
     // control is (the bare stage the controls stand on).
     QWidget* controlWidgetAt(QPoint at)
     {
         QWidget* w = window.childAt(at);
-        return w == window.widgetFor(form.Mondai)->parentWidget() ? nullptr : w;
+        return w == static_cast<const QWidget*>(&window.stage()) ? nullptr : w;
     }
     QWidget* controlWidgetAt(int x, int y) { return controlWidgetAt(QPoint(x, y)); }
 
     template <typename W>
     W* widget(const VisualControl& control)
     {
-        auto* w = dynamic_cast<W*>(window.widgetFor(control));
+        auto* w = dynamic_cast<W*>(WindowRig::widget(control));
         EXPECT_NE(w, nullptr) << control.displayName();
         return w;
     }
-
-    Form1 form;
-    RecordingMultimedia multimedia;
-    Sound sound{multimedia, "/nowhere"};
-    Quiz quiz{form, sound};
-    Window window{form};
-    std::vector<std::string> errors;
 };
 
 TEST_F(WindowTest, IsOneFixedWhiteWindowNamedPelmora)
@@ -75,7 +48,7 @@ TEST_F(WindowTest, IsOneFixedWhiteWindowNamedPelmora)
     EXPECT_FALSE(window.windowFlags() & Qt::WindowMinimizeButtonHint);
     EXPECT_FALSE(window.windowFlags() & Qt::WindowMaximizeButtonHint);
     EXPECT_TRUE(window.windowFlags() & Qt::WindowCloseButtonHint);
-    const QImage shot = screenshot();
+    const QImage shot = grab();
     EXPECT_EQ(shot.pixelColor(300, 480), QColor(255, 255, 255));
     QApplication::processEvents();
     EXPECT_FALSE(window.windowIcon().isNull()) << "the bell comes right after the first frame";
@@ -85,22 +58,16 @@ TEST_F(WindowTest, IsOneFixedWhiteWindowNamedPelmora)
 TEST_F(WindowTest, MirrorsEveryControlsGeometryAndState)
 {
     window.load();
-    for (VisualControl* control : visualControls(form)) {
-        QWidget* w = window.widgetFor(*control);
-        EXPECT_EQ(w->geometry(), QRect(control->left(), control->top(), control->width(), control->height()))
-            << control->displayName();
-        EXPECT_EQ(w->isVisibleTo(&window), control->visible()) << control->displayName();
-        EXPECT_EQ(w->isEnabled(), control->enabled()) << control->displayName();
-    }
+    expectMirrored();
     for (int i = 0; i < 10; ++i)
-        EXPECT_EQ(widget<QPushButton>(form.Answer[i])->text(), QString::number(i + 1));
+        EXPECT_EQ(button(i)->text(), QString::number(i + 1));
 }
 
 TEST_F(WindowTest, DeliversClicksToTheButtonInFront)
 {
     window.show();
     for (const CommandButton& button : form.Answer)
-        EXPECT_TRUE(window.widgetFor(button)->isEnabled()) << "until start-up disables it";
+        EXPECT_TRUE(WindowRig::widget(button)->isEnabled()) << "until start-up disables it";
     // Each button is 41 pixels wide and the row steps by 40: the shared
     // column goes to Answer(1) next to it, elsewhere to the higher index.
     for (int x = 111; x <= 513; ++x) {
@@ -108,12 +75,12 @@ TEST_F(WindowTest, DeliversClicksToTheButtonInFront)
         if (x >= 112 && x <= 512)
             front = x == 152 || x == 192 ? 1 : std::min((x - 112) / 40, 9);
         for (int y : {519, 520, 569, 570}) {
-            QWidget* expected = front >= 0 && y >= 520 && y <= 569 ? window.widgetFor(form.Answer[front]) : nullptr;
+            QWidget* expected = front >= 0 && y >= 520 && y <= 569 ? WindowRig::widget(form.Answer[front]) : nullptr;
             ASSERT_EQ(controlWidgetAt(x, y), expected) << x << ", " << y;
         }
     }
     // The text box spans 104..512 x 0..120 and stays in front of the circle.
-    QWidget* mondai = window.widgetFor(form.Mondai);
+    QWidget* mondai = WindowRig::widget(form.Mondai);
     for (QPoint in : {QPoint(104, 0), QPoint(512, 120), QPoint(300, 100)})
         EXPECT_TRUE(mondai->isAncestorOf(controlWidgetAt(in)) || controlWidgetAt(in) == mondai)
             << in.x() << ", " << in.y();
@@ -127,7 +94,7 @@ TEST_F(WindowTest, TabsThroughTheButtonsInTheirOrder)
     QApplication::setActiveWindow(&window);
     std::map<QWidget*, std::string> names;
     for (VisualControl* control : visualControls(form))
-        names[window.widgetFor(*control)] = control->displayName();
+        names[WindowRig::widget(*control)] = control->displayName();
     std::vector<std::string> order{names[QApplication::focusWidget()]};
     for (int i = 0; i < 10; ++i) {
         QKeyEvent tab(QEvent::KeyPress, Qt::Key_Tab, Qt::NoModifier);
@@ -144,44 +111,69 @@ TEST_F(WindowTest, RunsTheBoundHandlerOnAClickAndATick)
 {
     window.load();
     form.Timer1.setInterval(1); // the first question, at once
-    QTimer* timer1 = window.timerFor(form.Timer1);
+    QTimer* timer1 = timerFor(window, form.Timer1);
     ASSERT_TRUE(timer1->isActive());
     EXPECT_EQ(timer1->interval(), 1);
-    QElapsedTimer waited;
-    waited.start();
-    while (form.Mondai.text().empty() && waited.elapsed() < 30000)
-        QApplication::processEvents(QEventLoop::WaitForMoreEvents, 100);
-    ASSERT_FALSE(form.Mondai.text().empty()) << "Timer1 never ticked";
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !form.Mondai.text().empty(); }, 30000)) << "Timer1 never ticked";
     EXPECT_FALSE(timer1->isActive());
-    EXPECT_TRUE(widget<QPushButton>(form.Answer[1])->isEnabled());
+    EXPECT_TRUE(button(1)->isEnabled());
 
-    widget<QPushButton>(form.Answer[1])->click();
+    button(1)->click();
     EXPECT_EQ(quiz.Score, 1);
-    EXPECT_TRUE(window.widgetFor(form.YES)->isVisibleTo(&window));
-    EXPECT_TRUE(window.timerFor(form.Timer2)->isActive());
-    EXPECT_EQ(window.timerFor(form.Timer2)->interval(), 5000);
-    EXPECT_EQ(window.timerFor(form.Timer3)->interval(), 3100);
+    EXPECT_TRUE(WindowRig::widget(form.YES)->isVisibleTo(&window));
+    EXPECT_TRUE(timerFor(window, form.Timer2)->isActive());
+    EXPECT_EQ(timerFor(window, form.Timer2)->interval(), 5000);
+    EXPECT_EQ(timerFor(window, form.Timer3)->interval(), 3100);
     EXPECT_TRUE(errors.empty());
+}
+
+// The points the benchmarks time, each written as its event comes once a
+// probe is installed: the first frame, a tick with how late it came, a click
+// with its index, and the mark painted.
+TEST_F(WindowTest, TraceProbeWritesWhatTheBenchmarksTime)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("trace.txt"));
+    // Read once, at the first trace point of the process; no other test traces.
+    qputenv("PELMORA_TRACE", path.toLocal8Bit());
+    ASSERT_TRUE(trace::enabled());
+    TraceProbe probe(window, form);
+    window.load();
+    form.Timer1.setInterval(1);
+    grab();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !form.Mondai.text().empty(); }, 30000)) << "Timer1 never ticked";
+    button(1)->click();
+    QFile file(path);
+    const auto traced = [&](const QByteArray& line) {
+        file.open(QIODevice::ReadOnly);
+        const bool found = file.readAll().contains(line);
+        file.close();
+        return found;
+    };
+    EXPECT_TRUE(QTest::qWaitFor([&] { return traced(" mark-painted YES\n"); }, 30000));
+    for (const char* line : {" first-frame \n", " tick Timer1_Timer ", " click 1\n"})
+        EXPECT_TRUE(traced(line)) << line;
+    EXPECT_FALSE(traced(" No\n")) << "the cross was never painted";
 }
 
 TEST_F(WindowTest, StopsAnErrorAtTheHandlerAndTakesNoMoreEvents)
 {
     window.load();
     quiz.QuestionIndex = INT16_MAX;
-    widget<QPushButton>(form.Answer[0])->setEnabled(true);
+    button(0)->setEnabled(true);
     form.Answer[0].setEnabled(true);
     quiz.Score = INT16_MAX;
     quiz.QuestionIndex = 0;
-    widget<QPushButton>(form.Answer[1])->setEnabled(true);
+    button(1)->setEnabled(true);
     form.Answer[1].setEnabled(true);
-    widget<QPushButton>(form.Answer[1])->click(); // right, and the score overflows
+    button(1)->click(); // right, and the score overflows
     ASSERT_EQ(errors.size(), 1u);
     EXPECT_EQ(errors[0], "Answer_Click: Overflow");
     EXPECT_TRUE(window.failed());
-    for (Timer* timer : form.timers())
-        EXPECT_FALSE(window.timerFor(*timer)->isActive());
+    for (Timer* timer : timersOf(form))
+        EXPECT_FALSE(timerFor(window, *timer)->isActive());
 
-    widget<QPushButton>(form.Answer[1])->click();
+    button(1)->click();
     EXPECT_EQ(errors.size(), 1u) << "nothing reaches the quiz after an unhandled error";
 }
 
@@ -198,35 +190,10 @@ TEST_F(WindowTest, UsesJapaneseGothicForTheQuestionAndTheResult)
     EXPECT_EQ(QFontInfo(label->font()).family(), "IPAGothic");
     EXPECT_EQ(QFontInfo(label->font()).pixelSize(), 27);
     EXPECT_TRUE(label->font().bold());
-    auto* button = widget<QPushButton>(form.Answer[0]);
-    EXPECT_EQ(QFontInfo(button->font()).family(), substituteFamily("MS Sans Serif"));
-    EXPECT_EQ(QFontInfo(button->font()).pixelSize(), 11);
-    EXPECT_TRUE(button->font().bold());
-}
-
-TEST_F(WindowTest, FitsEveryQuestionInsideTheBox)
-{
-    window.load();
-    auto* mondai = widget<QTextEdit>(form.Mondai);
-    window.show();
-    for (int q = 0; q < 20; ++q) {
-        form.Mondai.setText(quiz.bank.text(q));
-        QApplication::processEvents();
-        const QSizeF used = mondai->document()->size();
-        EXPECT_LE(used.height(), mondai->viewport()->height()) << "question " << q << " is cut off";
-        EXPECT_LE(used.width(), mondai->viewport()->width()) << q;
-        EXPECT_LE(mondai->document()->documentLayout()->documentSize().height(), 121) << q;
-    }
-}
-
-TEST_F(WindowTest, FitsTheLongestResultOnItsLabel)
-{
-    auto* label = widget<QLabel>(form.Label1);
-    for (std::int16_t score : {0, 10, 20}) {
-        const QString caption = QString::fromStdString(Quiz::resultCaption(score));
-        EXPECT_LE(label->fontMetrics().horizontalAdvance(caption), 469) << score;
-    }
-    EXPECT_LE(label->fontMetrics().height(), 46);
+    const QFont buttonFont = button(0)->font();
+    EXPECT_EQ(QFontInfo(buttonFont).family(), substituteFamily("MS Sans Serif"));
+    EXPECT_EQ(QFontInfo(buttonFont).pixelSize(), 11);
+    EXPECT_TRUE(buttonFont.bold());
 }
 
 // A picture as the child should see it: its artwork with the top-left
@@ -273,7 +240,7 @@ TEST_F(WindowTest, DrawsEveryPictureWhereItStandsTheLaterInFront)
         {Art::Tree, 0, 408},      {Art::Tree, 544, 0},       {Art::Tree, 544, 136},    {Art::Tree, 544, 272},
         {Art::Tree, 544, 408},    {Art::Bell, 208, 584},     {Art::Reindeer, 112, 576}, {Art::Snowman, 301, 588},
         {Art::Santa, 100, 150},   {Art::Santa, 380, 200},    {Art::Circle, 144, 89},   {Art::Cross, 147, 122}};
-    const QImage shot = screenshot();
+    const QImage shot = grab();
     EXPECT_EQ(pixelsNotAsDrawn(shot, backToFront, {QRect(104, 0, 409, 121)}), 0);
     EXPECT_NE(shot.pixel(300, 120), qRgb(255, 255, 255)) << "the question box's frame shows over the circle's margin";
 }
@@ -290,7 +257,7 @@ TEST_F(WindowTest, DrawsEachSceneOfARunAsWrittenDown)
         std::vector<Drawn> figures;
         for (const script::Figure& figure : script::kScenes[q])
             figures.push_back({art.at(figure.character), figure.left, figure.top});
-        const QImage shot = screenshot();
+        const QImage shot = grab();
         EXPECT_EQ(pixelsNotAsDrawn(shot, figures), 0);
         int elsewhere = 0;
         const QRect sceneArea(86, 121, 458, 399);
@@ -303,7 +270,7 @@ TEST_F(WindowTest, DrawsEachSceneOfARunAsWrittenDown)
 
         // On to the next scene, as the timers and a right answer would.
         quiz.Timer1_Timer();
-        widget<QPushButton>(form.Answer[quiz.bank.answer(q) - 1])->click();
+        button(quiz.bank.answer(q) - 1)->click();
         quiz.Timer2_Timer();
     }
     EXPECT_EQ(quiz.Score, 20);
@@ -314,11 +281,11 @@ TEST_F(WindowTest, ShowsTheResultInRedAcrossTheSceneArea)
     window.load();
     form.Label1.setCaption(Quiz::resultCaption(20));
     form.Label1.setVisible(true);
-    const QImage shot = screenshot();
+    const QImage shot = grab();
     EXPECT_TRUE(hasColourNear(shot, QRect(84, 256, 469, 46), QColor(255, 0, 0), 0));
     EXPECT_FALSE(hasColourNear(shot, QRect(380, 256, 100, 46), QColor(214, 0, 0), 0))
         << "the label's white covers the Santa behind it";
-    QWidget* label = window.widgetFor(form.Label1);
+    QWidget* label = WindowRig::widget(form.Label1);
     EXPECT_EQ(controlWidgetAt(84, 256), label);
     EXPECT_EQ(controlWidgetAt(552, 301), label);
     for (QPoint out : {QPoint(83, 256), QPoint(553, 280), QPoint(300, 255), QPoint(300, 302)})
@@ -328,8 +295,7 @@ TEST_F(WindowTest, ShowsTheResultInRedAcrossTheSceneArea)
 TEST_F(WindowTest, ShowsAnEmptyBoxAndNoTemplatesAtStartUp)
 {
     window.load();
-    const QImage shot = screenshot();
-    shot.save(QStringLiteral("startup-offscreen.png"));
+    const QImage shot = grab();
     EXPECT_FALSE(hasColourNear(shot, QRect(108, 4, 400, 110), QColor(255, 0, 255), 0)) << "the box is empty";
     EXPECT_FALSE(hasColourNear(shot, QRect(0, 570, 639, 54), QColor(214, 0, 0))) << "templates are hidden";
 }
@@ -338,18 +304,9 @@ TEST_F(WindowTest, DrawsTheQuestionInMagentaThoughTheBoxIsDisabled)
 {
     window.load();
     form.Mondai.setText(quiz.bank.text(8)); // the longest question
-    const QImage shot = screenshot();
-    shot.save(QStringLiteral("question-offscreen.png"));
-    EXPECT_FALSE(window.widgetFor(form.Mondai)->isEnabled());
+    const QImage shot = grab();
+    EXPECT_FALSE(WindowRig::widget(form.Mondai)->isEnabled());
     EXPECT_TRUE(hasColourNear(shot, QRect(104, 0, 409, 121), QColor(255, 0, 255), 0));
 }
 
 } // namespace
-
-int main(int argc, char** argv)
-{
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "form1.h"
+#include "form_probe.h"
 #include "quiz.h"
 #include "recording_multimedia.h"
 #include "sound.h"
@@ -8,15 +9,17 @@
 
 namespace pelmora {
 
-// A quiz on the control models, its timers on a virtual clock and its sound
-// going to a recording multimedia layer.
+// A quiz on the control models, its sound going to a recording multimedia
+// layer and its timers on a virtual clock, or left to a window's own.
 struct QuizRig {
     static constexpr const char* kDirectory = "C:\\Apps\\Quiz";
+    enum class Time { Virtual, Window };
 
-    QuizRig()
+    explicit QuizRig(Time time = Time::Virtual)
     {
-        for (Timer* timer : form.timers())
-            clock.attach(*timer);
+        if (time == Time::Virtual)
+            for (Timer* timer : timersOf(form))
+                clock.attach(*timer);
         quiz.bind();
     }
 
@@ -30,6 +33,8 @@ struct QuizRig {
     // The answer that is right, or one that is wrong, for the question asked now.
     std::int16_t rightButton() const { return static_cast<std::int16_t>(quiz.bank.answer(quiz.QuestionIndex) - 1); }
     std::int16_t wrongButton() const { return static_cast<std::int16_t>(rightButton() == 9 ? 0 : rightButton() + 1); }
+    // Where a sound of the quiz is played from.
+    static std::string soundFile(const char* name) { return std::string(kDirectory) + "\\" + name; }
 
     Form1 form;
     RecordingMultimedia multimedia;
