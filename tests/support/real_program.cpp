@@ -234,8 +234,10 @@ void RealProgram::click(int x, int y) const
 
 bool RealProgram::press(const QString& key) const
 {
-    return run(QStringLiteral("xdotool"),
-               {QStringLiteral("windowfocus"), QStringLiteral("--sync"), windowId_, QStringLiteral("key"), key});
+    return runTool(QStringLiteral("xdotool"),
+                   {QStringLiteral("windowfocus"), QStringLiteral("--sync"), windowId_, QStringLiteral("key"), key},
+                   deadline(10000), display_)
+        .ok;
 }
 
 QByteArray RealProgram::audio() const
