@@ -4,6 +4,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <numbers>
+#include <random>
 #include <stdexcept>
 
 namespace pelmora::soundtest {
@@ -29,10 +31,19 @@ void put32(std::string& out, std::uint32_t v)
 
 TempDir::TempDir()
 {
-    std::string pattern = (std::filesystem::temp_directory_path() / "pelmora-sound-XXXXXX").string();
-    if (!mkdtemp(pattern.data()))
-        throw std::runtime_error("cannot make a temporary directory");
-    path_ = pattern;
+    // A fresh name that nobody else holds: create_directory says whether it
+    // made the directory or found one there already.
+    std::random_device seed;
+    const std::filesystem::path base = std::filesystem::temp_directory_path();
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const std::filesystem::path candidate = base / ("pelmora-sound-" + std::to_string(seed()));
+        std::error_code error;
+        if (std::filesystem::create_directory(candidate, error)) {
+            path_ = candidate;
+            return;
+        }
+    }
+    throw std::runtime_error("cannot make a temporary directory");
 }
 
 TempDir::~TempDir()
@@ -99,7 +110,7 @@ std::string toneWav(const WavSpec& spec, double seconds, double level, double fr
     const int bytes = spec.bits / 8;
     std::string data;
     for (std::size_t i = 0; i < frames; ++i) {
-        const double v = level * std::sin(2 * M_PI * frequency * double(i) / spec.rate);
+        const double v = level * std::sin(2 * std::numbers::pi * frequency * double(i) / spec.rate);
         for (int c = 0; c < spec.channels; ++c) {
             if (spec.isFloat) {
                 const float f = float(v);
@@ -146,8 +157,13 @@ void writeWav(const std::filesystem::path& path, const Samples& samples)
 
 void useDiskAudio(const std::filesystem::path& output)
 {
+#if defined(_WIN32)
+    _putenv_s("SDL_AUDIODRIVER", "disk");
+    _putenv_s("SDL_DISKAUDIOFILE", output.string().c_str());
+#else
     setenv("SDL_AUDIODRIVER", "disk", 1);
     setenv("SDL_DISKAUDIOFILE", output.c_str(), 1);
+#endif
 }
 
 std::vector<int> blockPeaks(const std::filesystem::path& output)
