@@ -1,14 +1,79 @@
 #include "sdl_library.h"
 
-#if PELMORA_LOAD_SDL_AT_RUNTIME
+#if PELMORA_LOAD_SDL_AT_RUNTIME && defined(_WIN32)
+#include "audio_file.h"
+#include <windows.h>
+#elif PELMORA_LOAD_SDL_AT_RUNTIME
 #include <dlfcn.h>
 #endif
 
+#include <cstring>
 #include <memory>
 
 namespace pelmora {
 
 namespace {
+
+#if PELMORA_LOAD_SDL_AT_RUNTIME && defined(_WIN32)
+constexpr const char* kSdlFile = "SDL2.dll";
+constexpr const char* kMpg123File = "libmpg123-0.dll";
+
+// From the program's own directory and the system's, never from the current
+// directory or PATH, where anybody may have put a DLL of that name.
+void* openLibrary(const char* fileName, std::string& error)
+{
+    const std::wstring wide(fileName, fileName + std::strlen(fileName));
+    HMODULE library = LoadLibraryExW(wide.c_str(), nullptr, LOAD_LIBRARY_SEARCH_DEFAULT_DIRS);
+    if (!library) {
+        const DWORD code = GetLastError();
+        wchar_t* text = nullptr;
+        const DWORD n = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM
+                                           | FORMAT_MESSAGE_IGNORE_INSERTS,
+                                       nullptr, code, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+        std::string reason = n ? utf8FromUtf16(std::u16string_view(reinterpret_cast<char16_t*>(text), n))
+                               : "error " + std::to_string(code);
+        LocalFree(text);
+        reason.erase(reason.find_last_not_of(" \r\n.") + 1);
+        error = std::string(fileName) + ": " + reason;
+    }
+    return library;
+}
+
+void* lookUp(void* library, const char* name)
+{
+    return reinterpret_cast<void*>(GetProcAddress(static_cast<HMODULE>(library), name));
+}
+
+void closeLibrary(void* library)
+{
+    FreeLibrary(static_cast<HMODULE>(library));
+}
+#elif PELMORA_LOAD_SDL_AT_RUNTIME
+constexpr const char* kSdlFile = "libSDL2-2.0.so.0";
+constexpr const char* kMpg123File = "libmpg123.so.0";
+
+void* openLibrary(const char* fileName, std::string& error)
+{
+    void* library = dlopen(fileName, RTLD_NOW | RTLD_LOCAL);
+    if (!library) {
+        const char* reason = dlerror();
+        error = reason ? reason : fileName;
+    }
+    return library;
+}
+
+void* lookUp(void* library, const char* name)
+{
+    return dlsym(library, name);
+}
+
+void closeLibrary(void* library)
+{
+    dlclose(library);
+}
+#else
+constexpr const char* kMpg123File = "";
+#endif
 
 #if PELMORA_LOAD_SDL_AT_RUNTIME
 // Opens a library and looks up every function of table in it. The library
@@ -16,23 +81,20 @@ namespace {
 template <class Table, class Lookup>
 bool loadTable(const char* fileName, Table& table, std::string& error, Lookup lookupAll)
 {
-    void* library = dlopen(fileName, RTLD_NOW | RTLD_LOCAL);
-    if (!library) {
-        const char* reason = dlerror();
-        error = reason ? reason : fileName;
+    void* library = openLibrary(fileName, error);
+    if (!library)
         return false;
-    }
     const char* missing = lookupAll(library, table);
     if (missing) {
         error = std::string(fileName) + " has no " + missing;
-        dlclose(library);
+        closeLibrary(library);
         return false;
     }
     return true;
 }
 
 #define PELMORA_LOOK_UP(name)                                              \
-    table.name = reinterpret_cast<decltype(table.name)>(dlsym(library, #name)); \
+    table.name = reinterpret_cast<decltype(table.name)>(lookUp(library, #name)); \
     if (!table.name)                                                       \
         return #name;
 #endif
@@ -63,7 +125,7 @@ struct Loaded {
 bool fillSdl(SdlLibrary& table, std::string& error)
 {
 #if PELMORA_LOAD_SDL_AT_RUNTIME
-    if (!loadTable("libSDL2-2.0.so.0", table, error, [](void* library, SdlLibrary& table) -> const char* {
+    if (!loadTable(kSdlFile, table, error, [](void* library, SdlLibrary& table) -> const char* {
             PELMORA_SDL_FUNCTIONS(PELMORA_LOOK_UP)
             return nullptr;
         }))
@@ -114,7 +176,7 @@ const Loaded<Mpg123Library>& mpg123Loaded()
 {
     static const Loaded<Mpg123Library> loaded = [] {
         Loaded<Mpg123Library> l;
-        l.found = fillMpg123("libmpg123.so.0", l.table, l.error);
+        l.found = fillMpg123(kMpg123File, l.table, l.error);
         return l;
     }();
     return loaded;
