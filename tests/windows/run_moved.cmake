@@ -40,10 +40,10 @@ if(failed)
 endif()
 
 set(expected "directory ${directory}
-${directory}\\pinpon.wav found
-${directory}\\mistake.wav found
+${directory}\\pinpon.wav wav
+${directory}\\mistake.wav wav
 command Play ${directory}\\bgm.mp3
-${directory}\\bgm.mp3 found
+${directory}\\bgm.mp3 mp3
 ")
 if(NOT output STREQUAL expected)
   message(FATAL_ERROR "${windowsProgram} reported\n${output}\ninstead of\n${expected}")

@@ -1,8 +1,11 @@
 // Prints the directory this program runs from and the names the quiz gives
-// its sounds there, each with whether it leads to a file that is there.
+// its sounds there, each with what reading the file it names shows: "wav",
+// "mp3", or "missing".
 #include "audio_file.h"
+#include "audio_streams.h"
 #include "sound.h"
 
+#include <array>
 #include <cstdio>
 #include <string>
 
@@ -12,7 +15,14 @@ namespace {
 
 void report(const std::string& name)
 {
-    std::printf("%s %s\n", name.c_str(), stampOf(platformPath(name)) ? "found" : "missing");
+    const std::filesystem::path path = platformPath(name);
+    const auto source = stampOf(path) ? fileSource(path) : nullptr;
+    std::array<std::uint8_t, 12> start{};
+    const std::size_t n = source ? source->read(start) : 0;
+    const char* what = n == 0 ? "missing"
+                       : detectAudioFormat(std::span(start.data(), n)) == AudioFormat::Wav ? "wav"
+                                                                                         : "mp3";
+    std::printf("%s %s\n", name.c_str(), what);
 }
 
 } // namespace
