@@ -11,7 +11,8 @@
 using namespace pelmora;
 
 // Wine here has neither SDL2.dll nor libmpg123-0.dll, as a Windows machine
-// may lack them.
+// may lack them. The current directory holds a stand-in SDL2.dll, which must
+// not be taken for SDL.
 TEST(WithoutSoundLibraries, TheQuizPlaysThroughSilentlyAndWhyIsSaidOnce)
 {
     testing::internal::CaptureStderr();
