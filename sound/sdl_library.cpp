@@ -1,6 +1,10 @@
 #include "sdl_library.h"
 
-#if PELMORA_LOAD_SDL_AT_RUNTIME
+#if PELMORA_LOAD_SDL_AT_RUNTIME && defined(_WIN32)
+#include "audio_file.h"
+#include <windows.h>
+#include <cstring>
+#elif PELMORA_LOAD_SDL_AT_RUNTIME
 #include <dlfcn.h>
 #endif
 
@@ -8,7 +12,41 @@ namespace pelmora {
 
 namespace {
 
-#if PELMORA_LOAD_SDL_AT_RUNTIME
+#if PELMORA_LOAD_SDL_AT_RUNTIME && defined(_WIN32)
+constexpr const char* kSdlFile = "SDL2.dll";
+constexpr const char* kMpg123File = "libmpg123-0.dll";
+
+// The one seam to the platform's loader. A library stays loaded for the life
+// of the process. From the program's own directory and the system's, never
+// from the current directory or PATH, where anybody may have put a DLL of
+// that name.
+void* openLibrary(const char* fileName, std::string& error)
+{
+    const std::wstring wide(fileName, fileName + std::strlen(fileName));
+    HMODULE library = LoadLibraryExW(wide.c_str(), nullptr, LOAD_LIBRARY_SEARCH_DEFAULT_DIRS);
+    if (!library) {
+        const DWORD code = GetLastError();
+        wchar_t* text = nullptr;
+        const DWORD n = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM
+                                           | FORMAT_MESSAGE_IGNORE_INSERTS,
+                                       nullptr, code, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+        std::string reason = n ? utf8FromUtf16(std::u16string_view(reinterpret_cast<char16_t*>(text), n))
+                               : "error " + std::to_string(code);
+        LocalFree(text);
+        reason.erase(reason.find_last_not_of(" \r\n.") + 1);
+        error = std::string(fileName) + ": " + reason;
+    }
+    return library;
+}
+
+void* symbol(void* library, const char* name)
+{
+    return reinterpret_cast<void*>(GetProcAddress(static_cast<HMODULE>(library), name));
+}
+#elif PELMORA_LOAD_SDL_AT_RUNTIME
+constexpr const char* kSdlFile = "libSDL2-2.0.so.0";
+constexpr const char* kMpg123File = "libmpg123.so.0";
+
 // The one seam to the platform's loader. A library stays loaded for the life
 // of the process.
 void* openLibrary(const char* fileName, std::string& error)
@@ -25,6 +63,12 @@ void* symbol(void* library, const char* name)
 {
     return dlsym(library, name);
 }
+#else
+constexpr const char* kSdlFile = "";
+constexpr const char* kMpg123File = "";
+#endif
+
+#if PELMORA_LOAD_SDL_AT_RUNTIME
 
 #define PELMORA_LOAD(name) table.name = reinterpret_cast<decltype(table.name)>(symbol(library, #name));
 #define PELMORA_REQUIRE(name)                                                                           \
@@ -66,7 +110,7 @@ void setHints(const SdlLibrary& sdl)
 
 bool fillSdl(SdlLibrary& table, std::string& error)
 {
-    PELMORA_FILL(PELMORA_SDL_FUNCTIONS, "libSDL2-2.0.so.0")
+    PELMORA_FILL(PELMORA_SDL_FUNCTIONS, kSdlFile)
     PELMORA_LOAD(SDL_TLSCleanup)
     setHints(table);
     return true;
@@ -104,7 +148,7 @@ const Loaded<Mpg123Library>& mpg123Loaded()
 {
     static const auto loaded = [] {
         Loaded<Mpg123Library> l;
-        l.found = fillMpg123(l.table, "libmpg123.so.0", l.error);
+        l.found = fillMpg123(l.table, kMpg123File, l.error);
         return l;
     }();
     return loaded;

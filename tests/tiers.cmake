@@ -8,7 +8,7 @@ if(failed)
   message(FATAL_ERROR "ctest could not list the tests")
 endif()
 
-set(tiers unit program e2e install)
+set(tiers unit program e2e install windows)
 list(JOIN tiers ", " tierNames)
 set(faults "")
 string(JSON count LENGTH "${listing}" tests)

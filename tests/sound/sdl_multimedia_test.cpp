@@ -84,7 +84,7 @@ protected:
             multimedia_ = std::make_unique<SdlMultimedia>(SdlMultimedia::Opening::Now, std::move(options));
         return *multimedia_;
     }
-    std::filesystem::path temp() const { return pathOf(temp_); }
+    const std::filesystem::path& temp() const { return temp_.path(); }
     // Where the test's sound files lie, and the quiz's operations on them.
     const std::filesystem::path& dir() const { return dir_; }
     const Sound& sound()
@@ -146,7 +146,7 @@ protected:
     void carryOut() { ASSERT_TRUE(multimedia().waitUntilCarriedOut(kDeadline)); }
 
 private:
-    QTemporaryDir temp_;
+    TempDir temp_;
     std::filesystem::path output_;
     std::filesystem::path dir_;
     std::unique_ptr<SdlMultimedia> multimedia_;
@@ -559,8 +559,8 @@ TEST_F(DiskAudio, WithoutMp3TheEffectsAndWavMusicStillPlay)
 
 TEST(NoAudioDevice, EverythingIsSilentAndWhySaidOnce)
 {
-    QTemporaryDir temp;
-    const std::filesystem::path dir = makeDirectory(pathOf(temp) / "app");
+    TempDir temp;
+    const std::filesystem::path dir = makeDirectory(temp.path() / "app");
     writeWav(dir / "pinpon.wav", square(8000, 0.1));
     writeWav(dir / "bgm.mp3", square(3000, 0.1));
     setenv("SDL_AUDIODRIVER", "no-such-driver", 1);

@@ -3,10 +3,6 @@
 // Sound files written for the tests, and sound output read back: the raw
 // samples a program writes through SDL's disk driver or a PulseAudio server.
 
-#include <QByteArray>
-#include <QString>
-#include <QTemporaryDir>
-
 #include <cstdint>
 #include <filesystem>
 #include <string>
@@ -14,8 +10,19 @@
 
 namespace pelmora::e2e {
 
-// A temporary directory's path, for the standard library's file functions.
-std::filesystem::path pathOf(const QTemporaryDir& directory);
+// A fresh directory under the system's temporary directory, removed with
+// everything in it when the object goes.
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+    const std::filesystem::path& path() const { return path_; }
+
+private:
+    std::filesystem::path path_;
+};
 
 // The path as this program's application directory text would give it.
 std::string text(const std::filesystem::path& path);
@@ -61,18 +68,5 @@ bool near(int peak, int level);
 // Sound output as the program writes it: 16-bit stereo at 44100 Hz.
 constexpr int kAudioRate = 44100;
 constexpr int kAudioFrameBytes = 4;
-
-// The left channel, as floats from -1 to 1.
-std::vector<float> leftChannel(const QByteArray& audio);
-// The first channel of a 16-bit PCM WAV file; empty when it is none.
-std::vector<float> readWav(const QString& path);
-
-struct Match {
-    qint64 frame = -1; // where the sound starts in the output
-    double score = 0;  // normalised correlation, 1 for the sound alone
-};
-// Where a known sound starts within frames [from, to) of the output, over
-// whatever else plays: the best match of the sound's first 50 ms.
-Match findSound(const std::vector<float>& output, const std::vector<float>& sound, qint64 from, qint64 to);
 
 } // namespace pelmora::e2e

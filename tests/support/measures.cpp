@@ -107,4 +107,80 @@ double median(std::vector<double> values)
     return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
 }
 
+std::vector<float> leftChannel(const QByteArray& audio)
+{
+    const auto* samples = reinterpret_cast<const qint16*>(audio.constData());
+    std::vector<float> left(static_cast<std::size_t>(audio.size() / kAudioFrameBytes));
+    for (std::size_t i = 0; i < left.size(); ++i)
+        left[i] = static_cast<float>(samples[2 * i]) / 32768.0f;
+    return left;
+}
+
+namespace {
+
+quint32 littleEndian(const char* bytes, int count)
+{
+    quint32 value = 0;
+    for (int i = count - 1; i >= 0; --i)
+        value = value << 8 | static_cast<quint8>(bytes[i]);
+    return value;
+}
+
+} // namespace
+
+std::vector<float> readWav(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    const QByteArray bytes = file.readAll();
+    if (bytes.size() < 12 || !bytes.startsWith("RIFF") || bytes.mid(8, 4) != "WAVE")
+        return {};
+    int channels = 0;
+    for (qsizetype at = 12; at + 8 <= bytes.size();) {
+        const QByteArray id = bytes.mid(at, 4);
+        const qint64 size = littleEndian(bytes.constData() + at + 4, 4);
+        const char* body = bytes.constData() + at + 8;
+        if (at + 8 + size > bytes.size())
+            return {};
+        if (id == "fmt ")
+            channels = static_cast<int>(littleEndian(body + 2, 2));
+        if (id == "data" && channels > 0) {
+            std::vector<float> samples;
+            for (qint64 i = 0; (i + 1) * channels * 2 <= size; ++i)
+                samples.push_back(static_cast<float>(static_cast<qint16>(littleEndian(body + i * channels * 2, 2))) / 32768.0f);
+            return samples;
+        }
+        at += 8 + size + (size & 1);
+    }
+    return {};
+}
+
+Match findSound(const std::vector<float>& output, const std::vector<float>& sound, qint64 from, qint64 to)
+{
+    const std::size_t length = std::min<std::size_t>(sound.size(), kAudioRate / 20);
+    Match best;
+    if (length == 0)
+        return best;
+    double soundEnergy = 0;
+    for (std::size_t i = 0; i < length; ++i)
+        soundEnergy += double{sound[i]} * sound[i];
+    from = std::max<qint64>(from, 0);
+    to = std::min<qint64>(to, static_cast<qint64>(output.size()) - static_cast<qint64>(length));
+    for (qint64 at = from; at < to; ++at) {
+        double dot = 0, energy = 0;
+        const float* window = output.data() + at;
+        for (std::size_t i = 0; i < length; ++i) {
+            dot += double{window[i]} * sound[i];
+            energy += double{window[i]} * window[i];
+        }
+        if (energy <= 0)
+            continue;
+        const double score = dot / std::sqrt(energy * soundEnergy);
+        if (score > best.score)
+            best = {at, score};
+    }
+    return best;
+}
+
 } // namespace pelmora::e2e

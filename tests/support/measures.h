@@ -62,4 +62,17 @@ private:
 
 double median(std::vector<double> values);
 
+// The left channel, as floats from -1 to 1.
+std::vector<float> leftChannel(const QByteArray& audio);
+// The first channel of a 16-bit PCM WAV file; empty when it is none.
+std::vector<float> readWav(const QString& path);
+
+struct Match {
+    qint64 frame = -1; // where the sound starts in the output
+    double score = 0;  // normalised correlation, 1 for the sound alone
+};
+// Where a known sound starts within frames [from, to) of the output, over
+// whatever else plays: the best match of the sound's first 50 ms.
+Match findSound(const std::vector<float>& output, const std::vector<float>& sound, qint64 from, qint64 to);
+
 } // namespace pelmora::e2e

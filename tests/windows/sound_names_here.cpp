@@ -1,0 +1,40 @@
+// Prints the directory this program runs from and the names the quiz gives
+// its sounds there, each with what reading the file it names shows: "wav",
+// "mp3", or "missing".
+#include "audio_file.h"
+#include "audio_streams.h"
+#include "sound.h"
+
+#include <array>
+#include <cstdio>
+#include <string>
+
+using namespace pelmora;
+
+namespace {
+
+void report(const std::string& name)
+{
+    const std::filesystem::path path = platformPath(name);
+    const auto source = stampOf(path) ? fileSource(path) : nullptr;
+    std::array<std::uint8_t, 12> start{};
+    const std::size_t n = source ? source->read(start) : 0;
+    const char* what = n == 0 ? "missing"
+                       : detectAudioFormat(std::span(start.data(), n)) == AudioFormat::Wav ? "wav"
+                                                                                         : "mp3";
+    std::printf("%s %s\n", name.c_str(), what);
+}
+
+} // namespace
+
+int main()
+{
+    const std::string directory = applicationDirectory();
+    std::printf("directory %s\n", directory.c_str());
+    report(Sound::effectFileName(directory, Effect::Correct));
+    report(Sound::effectFileName(directory, Effect::Wrong));
+    const std::string command = Sound::musicCommand(directory);
+    std::printf("command %s\n", command.c_str());
+    report(playCommandFile(command).value_or(""));
+    return 0;
+}
