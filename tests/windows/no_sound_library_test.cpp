@@ -1,4 +1,5 @@
 #include "form1.h"
+#include "form_probe.h"
 #include "quiz.h"
 #include "sdl_multimedia.h"
 #include "sound.h"
@@ -22,7 +23,7 @@ TEST(WithoutSoundLibraries, TheQuizPlaysThroughSilentlyAndWhyIsSaidOnce)
 
         Form1 form;
         VirtualClock clock;
-        for (Timer* timer : form.timers())
+        for (Timer* timer : timersOf(form))
             clock.attach(*timer);
         const Sound sound(multimedia, applicationDirectory());
         Quiz quiz{form, sound};
