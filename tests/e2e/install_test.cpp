@@ -108,12 +108,14 @@ TEST(DebianPackage, InstallsRunsAndRemovesCleanly)
     EXPECT_TRUE(info.contains(QStringLiteral("libmpg123"))) << info.toStdString();
     EXPECT_TRUE(info.contains(QStringLiteral("fonts-ipafont-gothic"))) << info.toStdString();
 
-    ASSERT_TRUE(run(QStringLiteral("apt-get"), {QStringLiteral("install"), QStringLiteral("-y"), deb}));
+    // Waits for another apt or dpkg on this machine to finish, rather than fail.
+    const QStringList apt{QStringLiteral("-o"), QStringLiteral("DPkg::Lock::Timeout=600")};
+    ASSERT_TRUE(run(QStringLiteral("apt-get"), apt + QStringList{QStringLiteral("install"), QStringLiteral("-y"), deb}));
     for (const QString& file : kInstalledFiles)
         EXPECT_TRUE(QFileInfo::exists(QStringLiteral("/usr/") + file)) << file.toStdString();
     expectRuns(QStringLiteral("/usr/games/pelmora"));
 
-    ASSERT_TRUE(run(QStringLiteral("dpkg"), {QStringLiteral("--purge"), QStringLiteral("pelmora")}));
+    ASSERT_TRUE(run(QStringLiteral("apt-get"), apt + QStringList{QStringLiteral("purge"), QStringLiteral("-y"), QStringLiteral("pelmora")}));
     for (const QString& file : kInstalledFiles)
         EXPECT_FALSE(QFileInfo::exists(QStringLiteral("/usr/") + file)) << file.toStdString();
     EXPECT_FALSE(QFileInfo::exists(QStringLiteral("/usr/lib/games/pelmora")));
