@@ -15,8 +15,8 @@ execute_process(COMMAND gzip -dc ${page} OUTPUT_VARIABLE text RESULT_VARIABLE un
 if(NOT unpacked EQUAL 0)
   message(FATAL_ERROR "the manual page is not gzip")
 endif()
-foreach(expected ".TH PELMORA 6" "fullscreen" "no\\-music" "mute" "F11" "Esc" "pinpon.wav" "mistake.wav"
-                 "bgm.mp3" "lib/pelmora" "SDL_AUDIODRIVER" "fonts\\-ipafont\\-gothic")
+foreach(expected ".TH PELMORA 6" "Pelmora ${VERSION}" "fullscreen" "no\\-music" "mute" "F11" "Esc" "pinpon.wav" "mistake.wav"
+                 "bgm.mp3" "lib/games/pelmora" "/usr/games/pelmora" "SDL_AUDIODRIVER" "fonts\\-ipafont\\-gothic")
   string(FIND "${text}" "${expected}" at)
   if(at EQUAL -1)
     message(FATAL_ERROR "the manual page does not mention ${expected}")

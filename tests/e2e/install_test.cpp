@@ -37,11 +37,11 @@ void expectRuns(const QString& program)
 }
 
 const QStringList kInstalledFiles{
-    QStringLiteral("bin/pelmora"),
-    QStringLiteral("lib/pelmora/pelmora"),
-    QStringLiteral("lib/pelmora/pinpon.wav"),
-    QStringLiteral("lib/pelmora/mistake.wav"),
-    QStringLiteral("lib/pelmora/bgm.mp3"),
+    QStringLiteral("games/pelmora"),
+    QStringLiteral("lib/games/pelmora/pelmora"),
+    QStringLiteral("lib/games/pelmora/pinpon.wav"),
+    QStringLiteral("lib/games/pelmora/mistake.wav"),
+    QStringLiteral("lib/games/pelmora/bgm.mp3"),
     QStringLiteral("share/applications/pelmora.desktop"),
     QStringLiteral("share/metainfo/io.github.pelmora.Pelmora.metainfo.xml"),
     QStringLiteral("share/icons/hicolor/16x16/apps/pelmora.png"),
@@ -49,6 +49,8 @@ const QStringList kInstalledFiles{
     QStringLiteral("share/icons/hicolor/48x48/apps/pelmora.png"),
     QStringLiteral("share/icons/hicolor/256x256/apps/pelmora.png"),
     QStringLiteral("share/man/man6/pelmora.6.gz"),
+    QStringLiteral("share/doc/pelmora/copyright"),
+    QStringLiteral("share/doc/pelmora/changelog.gz"),
 };
 
 TEST(Install, LaysOutTheProgramWithItsSoundsIconsAndEntries)
@@ -58,14 +60,14 @@ TEST(Install, LaysOutTheProgramWithItsSoundsIconsAndEntries)
                     {QStringLiteral("--install"), QStringLiteral(BUILD_DIR), QStringLiteral("--prefix"), prefix.path()}));
     for (const QString& file : kInstalledFiles)
         EXPECT_TRUE(QFileInfo::exists(prefix.filePath(file))) << file.toStdString();
-    EXPECT_TRUE(QFileInfo(prefix.filePath(QStringLiteral("bin/pelmora"))).isSymLink());
+    EXPECT_TRUE(QFileInfo(prefix.filePath(QStringLiteral("games/pelmora"))).isSymLink());
 
     run(QStringLiteral("desktop-file-validate"), {prefix.filePath(QStringLiteral("share/applications/pelmora.desktop"))});
     run(QStringLiteral("appstreamcli"),
         {QStringLiteral("validate"), QStringLiteral("--no-net"),
          prefix.filePath(QStringLiteral("share/metainfo/io.github.pelmora.Pelmora.metainfo.xml"))});
 
-    expectRuns(prefix.filePath(QStringLiteral("bin/pelmora")));
+    expectRuns(prefix.filePath(QStringLiteral("games/pelmora")));
 }
 
 // Installs the Debian package on this machine and removes it again, so it
@@ -92,15 +94,17 @@ TEST(DebianPackage, InstallsRunsAndRemovesCleanly)
     EXPECT_TRUE(info.contains(QStringLiteral("libmpg123"))) << info.toStdString();
     EXPECT_TRUE(info.contains(QStringLiteral("fonts-ipafont-gothic"))) << info.toStdString();
 
-    ASSERT_TRUE(run(QStringLiteral("apt-get"), {QStringLiteral("install"), QStringLiteral("-y"), deb}));
+    // Waits for another apt or dpkg on this machine to finish, rather than fail.
+    const QStringList apt{QStringLiteral("-o"), QStringLiteral("DPkg::Lock::Timeout=600")};
+    ASSERT_TRUE(run(QStringLiteral("apt-get"), apt + QStringList{QStringLiteral("install"), QStringLiteral("-y"), deb}));
     for (const QString& file : kInstalledFiles)
         EXPECT_TRUE(QFileInfo::exists(QStringLiteral("/usr/") + file)) << file.toStdString();
-    expectRuns(QStringLiteral("/usr/bin/pelmora"));
+    expectRuns(QStringLiteral("/usr/games/pelmora"));
 
-    ASSERT_TRUE(run(QStringLiteral("dpkg"), {QStringLiteral("--purge"), QStringLiteral("pelmora")}));
+    ASSERT_TRUE(run(QStringLiteral("apt-get"), apt + QStringList{QStringLiteral("purge"), QStringLiteral("-y"), QStringLiteral("pelmora")}));
     for (const QString& file : kInstalledFiles)
         EXPECT_FALSE(QFileInfo::exists(QStringLiteral("/usr/") + file)) << file.toStdString();
-    EXPECT_FALSE(QFileInfo::exists(QStringLiteral("/usr/lib/pelmora")));
+    EXPECT_FALSE(QFileInfo::exists(QStringLiteral("/usr/lib/games/pelmora")));
 }
 
 } // namespace
