@@ -18,7 +18,6 @@ public:
     static constexpr std::uint32_t kErrorMissingCommandString = 267;
     static constexpr std::uint32_t kErrorMissingParameter = 273;
     static constexpr std::uint32_t kErrorFileNotFound = 275;
-    static constexpr std::uint32_t kErrorInvalidFile = 296;
 
     virtual ~Multimedia() = default;
 
