@@ -13,10 +13,10 @@ namespace pelmora {
 struct QuizRig {
     static constexpr const char* kDirectory = "C:\\Apps\\Quiz";
 
-    QuizRig()
+    // With the waits the child sees lasting `stretch` times as long.
+    explicit QuizRig(int stretch = Pace::kPlain) : clock(stretch)
     {
-        for (Timer* timer : form.timers())
-            clock.attach(*timer);
+        clock.attach(form);
         quiz.bind();
     }
 
