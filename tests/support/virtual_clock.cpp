@@ -12,7 +12,7 @@ void VirtualClock::attach(Timer& timer, Pace::Wait wait)
 
 void VirtualClock::attach(Form1& form)
 {
-    for (Timer* timer : form.timers())
+    for (Timer* timer : {&form.Timer1, &form.Timer2, &form.Timer3})
         attach(*timer, waitOf(form, *timer));
 }
 
