@@ -1,3 +1,4 @@
+#include "fonts.h"
 #include "form1.h"
 #include "options.h"
 #include "quiet_multimedia.h"
@@ -6,6 +7,7 @@
 #include "sound.h"
 #include "system_multimedia.h"
 #include "trace.h"
+#include "trace_probe.h"
 #include "window.h"
 
 #include <QApplication>
@@ -65,9 +67,15 @@ int main(int argc, char* argv[])
     quiz.bind();
 
     pelmora::Window window(form);
+    std::unique_ptr<pelmora::TraceProbe> probe;
+    if (pelmora::trace::enabled())
+        probe = std::make_unique<pelmora::TraceProbe>(window, form);
     // The sound device opens once the window is on screen; the music asked
     // for at load starts then.
-    window.onFirstFrame = [&multimedia] { multimedia->open(); };
+    window.onFirstFrame = [&multimedia] {
+        pelmora::warnAboutMissingFonts();
+        multimedia->open();
+    };
     window.load();
     if (window.failed())
         return 1;

@@ -61,7 +61,6 @@ public:
     std::vector<VisualRef> stackingOrder();
     // Controls that take part in tab order, by their tab index.
     std::vector<VisualControl*> tabOrder();
-    std::array<Timer*, 3> timers() { return {&Timer1, &Timer2, &Timer3}; }
 };
 
 } // namespace pelmora

@@ -7,6 +7,7 @@
 #include "quiz_fixture.h"
 #include "scaling.h"
 #include "window.h"
+#include "window_probe.h"
 
 #include <QApplication>
 #include <QFile>
@@ -24,6 +25,7 @@
 #include <gtest/gtest.h>
 
 using namespace pelmora;
+using namespace pelmora::test;
 
 namespace {
 
@@ -46,7 +48,7 @@ protected:
         window.show();
     }
 
-    QPushButton* button(int index) { return static_cast<QPushButton*>(window.widgetFor(form.Answer[index])); }
+    QPushButton* button(int index) { return static_cast<QPushButton*>(widgetFor(window, form.Answer[index])); }
 
     Form1 form;
     Window window{form};
@@ -87,7 +89,7 @@ TEST_F(Keys, DoNothingForADisabledButtonOrWithAModifier)
     QTest::keyClick(&window, Qt::Key_A);
     QTest::keyClick(&window, Qt::Key_Escape);
     EXPECT_TRUE(pressed.empty());
-    EXPECT_FALSE(window.fullScreen()) << "Esc in the window changes nothing";
+    EXPECT_FALSE(window.isFullScreen()) << "Esc in the window changes nothing";
     QTest::keyClick(&window, Qt::Key_3);
     EXPECT_EQ(pressed, std::vector<int>{2});
 }
@@ -103,9 +105,9 @@ protected:
         window.show();
     }
 
-    QPushButton* button(int index) { return static_cast<QPushButton*>(window.widgetFor(form.Answer[index])); }
+    QPushButton* button(int index) { return static_cast<QPushButton*>(widgetFor(window, form.Answer[index])); }
     std::size_t sounds() const { return multimedia.count(RecordingMultimedia::Call::Kind::PlaySound); }
-    bool shown(const VisualControl& control) { return window.widgetFor(control)->isVisibleTo(&window); }
+    bool shown(const VisualControl& control) { return widgetFor(window, control)->isVisibleTo(&window); }
 
     Form1 form;
     RecordingMultimedia multimedia;
@@ -122,8 +124,8 @@ protected:
     {
         return std::to_string(quiz.QuestionIndex) + "/" + std::to_string(quiz.Score) + "/" + form.Mondai.text() + "/"
                + form.Label1.caption() + "/" + std::to_string(sounds()) + "/" + std::to_string(shown(form.YES))
-               + std::to_string(shown(form.No)) + "/" + std::to_string(window.timerFor(form.Timer1)->isActive())
-               + std::to_string(window.timerFor(form.Timer2)->isActive());
+               + std::to_string(shown(form.No)) + "/" + std::to_string(timerFor(window, form.Timer1)->isActive())
+               + std::to_string(timerFor(window, form.Timer2)->isActive());
     }
 };
 
@@ -195,7 +197,7 @@ protected:
     // Where a design point lands on the full-screen window.
     QPoint onScreen(int x, int y) const
     {
-        return window.stageGeometry().topLeft() + QPoint(scaledEdge(x, window.scale()), scaledEdge(y, window.scale()));
+        return stageGeometry(window).topLeft() + QPoint(scaledEdge(x, scaleOf(window)), scaledEdge(y, scaleOf(window)));
     }
 };
 
@@ -220,10 +222,10 @@ TEST_F(FullScreen, FillsTheScreenHeightWithEveryControlScaledAndCentred)
     window.setFullScreen(true);
     QApplication::processEvents();
     ASSERT_EQ(window.size(), kScreen);
-    EXPECT_DOUBLE_EQ(window.scale(), k);
-    EXPECT_EQ(window.stageGeometry(), QRect(115, 0, 1049, 1024));
+    EXPECT_DOUBLE_EQ(scaleOf(window), k);
+    EXPECT_EQ(stageGeometry(window), QRect(115, 0, 1049, 1024));
     for (VisualControl* control : visualControls(form)) {
-        QWidget* w = window.widgetFor(*control);
+        QWidget* w = widgetFor(window, *control);
         EXPECT_EQ(w->geometry(), scaledRect(control->left(), control->top(), control->width(), control->height(), k))
             << control->displayName();
         EXPECT_EQ(w->isVisibleTo(&window), control->visible()) << control->displayName();
@@ -231,7 +233,7 @@ TEST_F(FullScreen, FillsTheScreenHeightWithEveryControlScaledAndCentred)
     // Moves made while full screen are scaled too.
     form.Image1[3].setLeft(300);
     form.Image1[3].setTop(200);
-    EXPECT_EQ(window.widgetFor(form.Image1[3])->pos(), QPoint(scaledEdge(300, k), scaledEdge(200, k)));
+    EXPECT_EQ(widgetFor(window, form.Image1[3])->pos(), QPoint(scaledEdge(300, k), scaledEdge(200, k)));
 
     // White all round the stage, and the trees on it.
     const QImage shot = grab(window);
@@ -250,7 +252,7 @@ TEST_F(FullScreen, AClickLandsOnTheScaledButtonAsOnTheOriginal)
             VisualControl* expected = controlAt(form, x, y);
             QWidget* hit = window.childAt(onScreen(x, y));
             if (expected && expected->name() == "Answer")
-                EXPECT_EQ(hit, window.widgetFor(*expected)) << x << "," << y;
+                EXPECT_EQ(hit, widgetFor(window, *expected)) << x << "," << y;
             else
                 EXPECT_EQ(dynamic_cast<QPushButton*>(hit), nullptr) << x << "," << y;
         }
@@ -268,14 +270,14 @@ TEST_F(FullScreen, AClickLandsOnTheScaledButtonAsOnTheOriginal)
 TEST_F(FullScreen, DrawsThePicturesFromTheirSourcesAtTheScale)
 {
     window.setFullScreen(true);
-    const double k = window.scale();
+    const double k = scaleOf(window);
     form.Image1[0].setPicture(form.santa.picture());
     form.Image1[0].setLeft(150);
     form.Image1[0].setTop(200);
     for (int i = 1; i < 10; ++i)
         form.Image1[i].setVisible(false);
     const QImage shot = grab(window);
-    const QRect slot = window.widgetFor(form.Image1[0])->geometry().translated(window.stageGeometry().topLeft());
+    const QRect slot = widgetFor(window, form.Image1[0])->geometry().translated(stageGeometry(window).topLeft());
     const QImage sharp = renderArt(Art::Santa, k).convertToFormat(QImage::Format_RGB32);
     EXPECT_EQ(shot.copy(slot), sharp.copy(0, 0, slot.width(), slot.height()));
     // Enlarging the 1x picture instead would not give the same pixels.
@@ -287,8 +289,8 @@ TEST_F(FullScreen, SetsTheTextsAtTheScaledSizeAndEveryQuestionStillFits)
 {
     window.setFullScreen(true);
     QApplication::processEvents();
-    auto* mondai = static_cast<QTextEdit*>(window.widgetFor(form.Mondai));
-    auto* label = static_cast<QLabel*>(window.widgetFor(form.Label1));
+    auto* mondai = static_cast<QTextEdit*>(widgetFor(window, form.Mondai));
+    auto* label = static_cast<QLabel*>(widgetFor(window, form.Label1));
     EXPECT_EQ(QFontInfo(mondai->font()).pixelSize(), 59);
     EXPECT_EQ(QFontInfo(label->font()).pixelSize(), 44);
     EXPECT_EQ(QFontInfo(button(0)->font()).pixelSize(), 18);
@@ -323,23 +325,23 @@ TEST_F(FullScreen, F11AndEscBringTheWindowBackAsItWasAndTheQuizGoesOn)
     const QPoint place = window.pos();
     form.Timer1.tick();
     QTest::keyClick(&window, Qt::Key_1); // wrong: two Santas
-    const int remaining = window.timerFor(form.Timer2)->remainingTime();
+    const int remaining = timerFor(window, form.Timer2)->remainingTime();
 
     QTest::keyClick(&window, Qt::Key_F11);
     QApplication::processEvents();
-    EXPECT_TRUE(window.fullScreen());
+    EXPECT_TRUE(window.isFullScreen());
     EXPECT_EQ(window.size(), kScreen);
-    EXPECT_TRUE(window.widgetFor(form.No)->isVisibleTo(&window));
+    EXPECT_TRUE(widgetFor(window, form.No)->isVisibleTo(&window));
 
     QTest::keyClick(&window, Qt::Key_F11);
     QApplication::processEvents();
-    EXPECT_FALSE(window.fullScreen());
+    EXPECT_FALSE(window.isFullScreen());
     EXPECT_EQ(window.size(), kDesign);
     EXPECT_EQ(window.minimumSize(), window.maximumSize()) << "fixed again";
     EXPECT_EQ(window.pos(), place);
-    EXPECT_EQ(window.scale(), 1.0);
+    EXPECT_EQ(scaleOf(window), 1.0);
     for (VisualControl* control : visualControls(form))
-        EXPECT_EQ(window.widgetFor(*control)->geometry(),
+        EXPECT_EQ(widgetFor(window, *control)->geometry(),
                   QRect(control->left(), control->top(), control->width(), control->height()))
             << control->displayName();
 
@@ -348,14 +350,14 @@ TEST_F(FullScreen, F11AndEscBringTheWindowBackAsItWasAndTheQuizGoesOn)
     QTest::keyClick(&window, Qt::Key_F11);
     QTest::keyClick(&window, Qt::Key_Escape);
     EXPECT_TRUE(QTest::qWaitFor([&] { return window.size() == kDesign; }, 5000)) << window.width();
-    EXPECT_FALSE(window.fullScreen());
+    EXPECT_FALSE(window.isFullScreen());
 
     // The quiz noticed nothing: the countdown runs on, the mark stays.
     EXPECT_EQ(quiz.QuestionIndex, 1);
-    EXPECT_TRUE(window.timerFor(form.Timer2)->isActive());
-    EXPECT_LE(window.timerFor(form.Timer2)->remainingTime(), remaining);
-    EXPECT_TRUE(window.timerFor(form.Timer1)->isActive());
-    EXPECT_TRUE(window.widgetFor(form.No)->isVisibleTo(&window));
+    EXPECT_TRUE(timerFor(window, form.Timer2)->isActive());
+    EXPECT_LE(timerFor(window, form.Timer2)->remainingTime(), remaining);
+    EXPECT_TRUE(timerFor(window, form.Timer1)->isActive());
+    EXPECT_TRUE(widgetFor(window, form.No)->isVisibleTo(&window));
     form.Timer2.tick();
     EXPECT_NE(grab(window), windowed) << "a new scene";
     // Back to how it looked at start-up after a full-screen trip.

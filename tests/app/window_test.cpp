@@ -5,6 +5,7 @@
 #include "quiz_fixture.h"
 #include "quiz_script.h"
 #include "window.h"
+#include "window_probe.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QApplication>
@@ -20,6 +21,7 @@
 #include <gtest/gtest.h>
 
 using namespace pelmora;
+using namespace pelmora::test;
 using test::hasColourNear;
 
 namespace {
@@ -47,14 +49,14 @@ protected:
     QWidget* controlWidgetAt(QPoint at)
     {
         QWidget* w = window.childAt(at);
-        return w == window.widgetFor(form.Mondai)->parentWidget() ? nullptr : w;
+        return w == widgetFor(window, form.Mondai)->parentWidget() ? nullptr : w;
     }
     QWidget* controlWidgetAt(int x, int y) { return controlWidgetAt(QPoint(x, y)); }
 
     template <typename W>
     W* widget(const VisualControl& control)
     {
-        auto* w = dynamic_cast<W*>(window.widgetFor(control));
+        auto* w = dynamic_cast<W*>(widgetFor(window, control));
         EXPECT_NE(w, nullptr) << control.displayName();
         return w;
     }
@@ -86,7 +88,7 @@ TEST_F(WindowTest, MirrorsEveryControlsGeometryAndState)
 {
     window.load();
     for (VisualControl* control : visualControls(form)) {
-        QWidget* w = window.widgetFor(*control);
+        QWidget* w = widgetFor(window, *control);
         EXPECT_EQ(w->geometry(), QRect(control->left(), control->top(), control->width(), control->height()))
             << control->displayName();
         EXPECT_EQ(w->isVisibleTo(&window), control->visible()) << control->displayName();
@@ -100,7 +102,7 @@ TEST_F(WindowTest, DeliversClicksToTheButtonInFront)
 {
     window.show();
     for (const CommandButton& button : form.Answer)
-        EXPECT_TRUE(window.widgetFor(button)->isEnabled()) << "until start-up disables it";
+        EXPECT_TRUE(widgetFor(window, button)->isEnabled()) << "until start-up disables it";
     // Each button is 41 pixels wide and the row steps by 40: the shared
     // column goes to Answer(1) next to it, elsewhere to the higher index.
     for (int x = 111; x <= 513; ++x) {
@@ -108,12 +110,12 @@ TEST_F(WindowTest, DeliversClicksToTheButtonInFront)
         if (x >= 112 && x <= 512)
             front = x == 152 || x == 192 ? 1 : std::min((x - 112) / 40, 9);
         for (int y : {519, 520, 569, 570}) {
-            QWidget* expected = front >= 0 && y >= 520 && y <= 569 ? window.widgetFor(form.Answer[front]) : nullptr;
+            QWidget* expected = front >= 0 && y >= 520 && y <= 569 ? widgetFor(window, form.Answer[front]) : nullptr;
             ASSERT_EQ(controlWidgetAt(x, y), expected) << x << ", " << y;
         }
     }
     // The text box spans 104..512 x 0..120 and stays in front of the circle.
-    QWidget* mondai = window.widgetFor(form.Mondai);
+    QWidget* mondai = widgetFor(window, form.Mondai);
     for (QPoint in : {QPoint(104, 0), QPoint(512, 120), QPoint(300, 100)})
         EXPECT_TRUE(mondai->isAncestorOf(controlWidgetAt(in)) || controlWidgetAt(in) == mondai)
             << in.x() << ", " << in.y();
@@ -127,7 +129,7 @@ TEST_F(WindowTest, TabsThroughTheButtonsInTheirOrder)
     QApplication::setActiveWindow(&window);
     std::map<QWidget*, std::string> names;
     for (VisualControl* control : visualControls(form))
-        names[window.widgetFor(*control)] = control->displayName();
+        names[widgetFor(window, *control)] = control->displayName();
     std::vector<std::string> order{names[QApplication::focusWidget()]};
     for (int i = 0; i < 10; ++i) {
         QKeyEvent tab(QEvent::KeyPress, Qt::Key_Tab, Qt::NoModifier);
@@ -144,7 +146,7 @@ TEST_F(WindowTest, RunsTheBoundHandlerOnAClickAndATick)
 {
     window.load();
     form.Timer1.setInterval(1); // the first question, at once
-    QTimer* timer1 = window.timerFor(form.Timer1);
+    QTimer* timer1 = timerFor(window, form.Timer1);
     ASSERT_TRUE(timer1->isActive());
     EXPECT_EQ(timer1->interval(), 1);
     QElapsedTimer waited;
@@ -157,10 +159,10 @@ TEST_F(WindowTest, RunsTheBoundHandlerOnAClickAndATick)
 
     widget<QPushButton>(form.Answer[1])->click();
     EXPECT_EQ(quiz.Score, 1);
-    EXPECT_TRUE(window.widgetFor(form.YES)->isVisibleTo(&window));
-    EXPECT_TRUE(window.timerFor(form.Timer2)->isActive());
-    EXPECT_EQ(window.timerFor(form.Timer2)->interval(), 5000);
-    EXPECT_EQ(window.timerFor(form.Timer3)->interval(), 3100);
+    EXPECT_TRUE(widgetFor(window, form.YES)->isVisibleTo(&window));
+    EXPECT_TRUE(timerFor(window, form.Timer2)->isActive());
+    EXPECT_EQ(timerFor(window, form.Timer2)->interval(), 5000);
+    EXPECT_EQ(timerFor(window, form.Timer3)->interval(), 3100);
     EXPECT_TRUE(errors.empty());
 }
 
@@ -178,8 +180,8 @@ TEST_F(WindowTest, StopsAnErrorAtTheHandlerAndTakesNoMoreEvents)
     ASSERT_EQ(errors.size(), 1u);
     EXPECT_EQ(errors[0], "Answer_Click: Overflow");
     EXPECT_TRUE(window.failed());
-    for (Timer* timer : form.timers())
-        EXPECT_FALSE(window.timerFor(*timer)->isActive());
+    for (Timer* timer : timersOf(form))
+        EXPECT_FALSE(timerFor(window, *timer)->isActive());
 
     widget<QPushButton>(form.Answer[1])->click();
     EXPECT_EQ(errors.size(), 1u) << "nothing reaches the quiz after an unhandled error";
@@ -318,7 +320,7 @@ TEST_F(WindowTest, ShowsTheResultInRedAcrossTheSceneArea)
     EXPECT_TRUE(hasColourNear(shot, QRect(84, 256, 469, 46), QColor(255, 0, 0), 0));
     EXPECT_FALSE(hasColourNear(shot, QRect(380, 256, 100, 46), QColor(214, 0, 0), 0))
         << "the label's white covers the Santa behind it";
-    QWidget* label = window.widgetFor(form.Label1);
+    QWidget* label = widgetFor(window, form.Label1);
     EXPECT_EQ(controlWidgetAt(84, 256), label);
     EXPECT_EQ(controlWidgetAt(552, 301), label);
     for (QPoint out : {QPoint(83, 256), QPoint(553, 280), QPoint(300, 255), QPoint(300, 302)})
@@ -340,7 +342,7 @@ TEST_F(WindowTest, DrawsTheQuestionInMagentaThoughTheBoxIsDisabled)
     form.Mondai.setText(quiz.bank.text(8)); // the longest question
     const QImage shot = screenshot();
     shot.save(QStringLiteral("question-offscreen.png"));
-    EXPECT_FALSE(window.widgetFor(form.Mondai)->isEnabled());
+    EXPECT_FALSE(widgetFor(window, form.Mondai)->isEnabled());
     EXPECT_TRUE(hasColourNear(shot, QRect(104, 0, 409, 121), QColor(255, 0, 255), 0));
 }
 

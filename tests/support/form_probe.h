@@ -23,6 +23,11 @@ inline std::vector<VisualControl*> visualControls(Form1& form)
     return all;
 }
 
+inline std::array<Timer*, 3> timersOf(Form1& form)
+{
+    return {&form.Timer1, &form.Timer2, &form.Timer3};
+}
+
 // The front-most visible control at a client point, or nullptr.
 inline VisualControl* controlAt(Form1& form, int x, int y)
 {

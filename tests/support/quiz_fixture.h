@@ -1,6 +1,7 @@
 #pragma once
 
 #include "form1.h"
+#include "form_probe.h"
 #include "quiz.h"
 #include "recording_multimedia.h"
 #include "sound.h"

@@ -1,0 +1,136 @@
+#include "stage.h"
+
+#include "fonts.h"
+#include "scaling.h"
+#include "widgets.h"
+
+#include <QLabel>
+#include <QPushButton>
+
+namespace pelmora {
+
+namespace {
+
+QColor qtColor(Color c)
+{
+    return QColor(c.red, c.green, c.blue);
+}
+
+QString qtText(const std::string& text)
+{
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+// The same colours enabled or not: the question stays magenta while its box
+// is disabled.
+void setColours(QWidget& widget, QPalette::ColorRole text, Color fore, Color back)
+{
+    QPalette palette = widget.palette();
+    for (auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
+        palette.setColor(group, text, qtColor(fore));
+        palette.setColor(group, QPalette::Base, qtColor(back));
+        palette.setColor(group, QPalette::Window, qtColor(back));
+    }
+    widget.setPalette(palette);
+    widget.setAutoFillBackground(true);
+}
+
+} // namespace
+
+Stage::Stage(Form1& form, QWidget* parent) : QWidget(parent), form_(form)
+{
+    setObjectName(QStringLiteral("stage"));
+    setGeometry(0, 0, Form1::kClientWidth, Form1::kClientHeight);
+    mirrors_.push_back([this] { setFont(qtFont(form_.font, scale_)); });
+
+    // Stack back to front: a later sibling is drawn over an earlier one and
+    // gets the click where they overlap.
+    const auto order = form_.stackingOrder();
+    for (auto it = order.rbegin(); it != order.rend(); ++it) {
+        QWidget* widget = std::visit([this](auto* model) { return bind(*model); }, *it);
+        widget->setObjectName(QString::fromStdString(visual(*it).displayName()));
+        widgets_[&visual(*it)] = widget;
+        widget->raise();
+    }
+    for (const auto& mirror : mirrors_)
+        mirror();
+
+    const auto tabs = form_.tabOrder();
+    for (std::size_t i = 1; i < tabs.size(); ++i)
+        setTabOrder(widgets_.at(tabs[i - 1]), widgets_.at(tabs[i]));
+}
+
+// Shows the model's state in the view after each change and at each scale:
+// its contents through `update`, then its place, enabling and visibility.
+template <typename Model, typename View, typename Update>
+View* Stage::follow(Model& model, View* view, Update update)
+{
+    auto mirror = [this, &model, view, update] {
+        update(model, *view);
+        view->setGeometry(scaledRect(model.left(), model.top(), model.width(), model.height(), scale_));
+        view->setEnabled(model.enabled());
+        view->setVisible(model.visible());
+    };
+    model.setListener(mirror);
+    mirrors_.push_back(std::move(mirror));
+    return view;
+}
+
+QWidget* Stage::bind(CommandButton& model)
+{
+    auto* button = new QPushButton(this);
+    button->setFocusPolicy(Qt::TabFocus);
+    buttons_[&model] = button;
+    return follow(model, button, [](const CommandButton& m, QPushButton& view) {
+        view.setText(qtText(m.caption()));
+    });
+}
+
+QWidget* Stage::bind(TextBox& model)
+{
+    auto* box = new QuestionBox(this);
+    setColours(*box, QPalette::Text, model.foreColor, model.backColor);
+    mirrors_.push_back([this, &model, box] {
+        if (model.font)
+            box->setFont(qtFont(*model.font, scale_));
+        box->setScale(scale_);
+    });
+    return follow(model, box, [](const TextBox& m, QuestionBox& view) {
+        const QString text = qtText(m.text());
+        if (view.toPlainText() != text)
+            view.setPlainText(text);
+    });
+}
+
+QWidget* Stage::bind(Label& model)
+{
+    auto* label = new QLabel(this);
+    setColours(*label, QPalette::WindowText, model.foreColor, model.backColor);
+    label->setAutoFillBackground(model.opaque);
+    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    label->setWordWrap(false);
+    label->setTextFormat(Qt::PlainText);
+    if (model.font)
+        mirrors_.push_back([this, &model, label] { label->setFont(qtFont(*model.font, scale_)); });
+    return follow(model, label, [](const Label& m, QLabel& view) { view.setText(qtText(m.caption())); });
+}
+
+QWidget* Stage::bind(PictureBox& model)
+{
+    auto* view = new PictureView(this);
+    mirrors_.push_back([this, view] { view->setScale(scale_); });
+    return follow(model, view, [](const PictureBox& m, PictureView& v) { v.setPicture(m.picture()); });
+}
+
+void Stage::fit(QSize area, double scale)
+{
+    const QSize design(Form1::kClientWidth, Form1::kClientHeight);
+    setGeometry(fittedRect(design, area, scale));
+    if (scale == scale_)
+        return;
+    scale_ = scale;
+    for (const auto& mirror : mirrors_)
+        mirror();
+}
+
+} // namespace pelmora

@@ -1,0 +1,48 @@
+#pragma once
+
+#include "form1.h"
+
+#include <QWidget>
+
+#include <functional>
+#include <map>
+#include <vector>
+
+class QPushButton;
+
+namespace pelmora {
+
+// The form's controls as widgets: one per control, placed in pixels and
+// stacked as defined, each showing its model's state now and after every
+// change. The stage can be drawn larger by one factor, for full screen; the
+// models never hear of it.
+class Stage : public QWidget {
+public:
+    Stage(Form1& form, QWidget* parent);
+
+    QWidget* widgetFor(const VisualControl& control) const { return widgets_.at(&control); }
+    QPushButton* button(const CommandButton& control) const { return buttons_.at(&control); }
+
+    // Lays the stage out `scale` times larger than designed, centred in an
+    // area of the given size.
+    void fit(QSize area, double scale);
+    double scale() const { return scale_; }
+
+private:
+    QWidget* bind(CommandButton& model);
+    QWidget* bind(TextBox& model);
+    QWidget* bind(Label& model);
+    QWidget* bind(PictureBox& model);
+    template <typename Model, typename View, typename Update>
+    View* follow(Model& model, View* view, Update update);
+
+    Form1& form_;
+    double scale_ = 1.0;
+    std::map<const VisualControl*, QWidget*> widgets_;
+    std::map<const CommandButton*, QPushButton*> buttons_;
+    // Each control's full state at the current scale, shown again when the
+    // scale changes.
+    std::vector<std::function<void()>> mirrors_;
+};
+
+} // namespace pelmora

@@ -1,0 +1,58 @@
+#include "trace_probe.h"
+
+#include "stage.h"
+#include "timer_bridge.h"
+#include "trace.h"
+
+#include <QEvent>
+#include <QTimer>
+
+#include <string>
+
+namespace pelmora {
+
+TraceProbe::TraceProbe(Window& window, const Form1& form)
+    : window_(window), yes_(window.stage().widgetFor(form.YES))
+{
+    yes_->installEventFilter(this);
+    window.stage().widgetFor(form.No)->installEventFilter(this);
+    window.setProbe(this);
+}
+
+TraceProbe::~TraceProbe()
+{
+    window_.setProbe(nullptr);
+}
+
+void TraceProbe::clicked(std::int16_t index)
+{
+    trace::event("click", std::to_string(index));
+}
+
+void TraceProbe::due(const TimerBridge& timer, const char* handler)
+{
+    // How late this tick is against the countdown's own beat.
+    const auto since = std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now()
+                                                                             - timer.startedAt())
+                           .count();
+    const long long interval = timer.model().interval() * 1000LL;
+    const long long late = since - (since + interval / 2) / interval * interval;
+    trace::event("tick", std::string(handler) + " " + std::to_string(late));
+}
+
+void TraceProbe::firstFrame()
+{
+    trace::event("first-frame");
+}
+
+bool TraceProbe::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::Paint) {
+        const char* mark = watched == yes_ ? "YES" : "No";
+        // Once the frame it is painted in has gone to the screen.
+        QTimer::singleShot(0, this, [mark] { trace::event("mark-painted", mark); });
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+} // namespace pelmora

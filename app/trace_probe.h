@@ -1,0 +1,28 @@
+#pragma once
+
+#include "window.h"
+
+#include <QObject>
+
+namespace pelmora {
+
+// Writes the trace points the benchmarks time: each click, each tick with
+// how late it came, the first frame, and each time a mark is painted.
+class TraceProbe final : public QObject, public EventProbe {
+public:
+    TraceProbe(Window& window, const Form1& form);
+    ~TraceProbe() override;
+
+    void clicked(std::int16_t index) override;
+    void due(const TimerBridge& timer, const char* handler) override;
+    void firstFrame() override;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    Window& window_;
+    QObject* yes_;
+};
+
+} // namespace pelmora
