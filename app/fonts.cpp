@@ -53,9 +53,6 @@ QFont qtFont(const Font& font, double scale)
     const double pixels = std::round(font.points * kPixelsPerPoint);
     result.setPixelSize(std::max(1, static_cast<int>(std::floor(pixels * scale + 1e-9))));
     result.setWeight(font.weight >= 700 ? QFont::Bold : QFont::Normal);
-    result.setItalic(font.italic);
-    result.setUnderline(font.underline);
-    result.setStrikeOut(font.strikeout);
     result.setStyleStrategy(QFont::PreferAntialias);
     return result;
 }

@@ -1,107 +1,180 @@
 #include "options.h"
 
-#include <QCommandLineParser>
+#include <algorithm>
+#include <array>
 
 namespace pelmora {
 
 namespace {
 
-const QString kFullScreen = QStringLiteral("fullscreen");
-const QString kWindow = QStringLiteral("window");
-const QString kMute = QStringLiteral("mute");
-const QString kNoMusic = QStringLiteral("no-music");
-const QString kHelp = QStringLiteral("help");
-const QString kVersion = QStringLiteral("version");
+using Action = ParsedCommandLine::Action;
 
-// Qt's parser names an option by what was typed, short or long.
-bool is(const QString& name, const QString& longName)
+const OptionSpec kOptions[] = {
+    {'f', "fullscreen", "全画面で遊ぶ / play full screen", [](ParsedCommandLine& p) { p.options.fullScreen = true; }},
+    {'w', "window", "ウィンドウで遊ぶ（ふつう） / play in the window (the default)",
+     [](ParsedCommandLine& p) { p.options.fullScreen = false; },
+     {"-f と -w は、あとに書いたほうになります。", "Of -f and -w, the one given last counts."}},
+    {'m', "mute", "音をまったく出さない / no sound at all",
+     [](ParsedCommandLine& p) { p.options.sound = SoundChoice::Mute; }},
+    {0, "no-music", "音楽なし、答えの音だけ / the answer sounds, no music",
+     [](ParsedCommandLine& p) {
+         if (p.options.sound != SoundChoice::Mute)
+             p.options.sound = SoundChoice::NoMusic;
+     }},
+    {'h', "help", "この説明を出す / show this help", [](ParsedCommandLine& p) { p.action = Action::Help; }},
+    {'v', "version", "バージョンを出す / show the version",
+     [](ParsedCommandLine& p) {
+         if (p.action != Action::Help)
+             p.action = Action::Version;
+     }},
+};
+
+const KeySpec kKeys[] = {
+    {"1〜9, 0",
+     {"答えのボタン 1〜9 と 10 を押す（数字キーでもテンキーでも）",
+      "press the answer buttons 1 to 9 and 10 (top row or keypad)"}},
+    {"F11", {"全画面とウィンドウを切りかえる / switch between full screen and the window"}},
+    {"Esc", {"全画面をやめる / leave full screen"}},
+};
+
+// The options QApplication and QGuiApplication document, and whether each
+// takes the next argument as its value (unless given as -name=value).
+struct QtOption {
+    const char* name;
+    bool takesValue;
+};
+constexpr std::array kQtOptions{
+    QtOption{"platform", true},   QtOption{"platformpluginpath", true}, QtOption{"platformtheme", true},
+    QtOption{"plugin", true},     QtOption{"qmljsdebugger", false},     QtOption{"qwindowgeometry", true},
+    QtOption{"qwindowicon", true}, QtOption{"qwindowtitle", true},      QtOption{"reverse", false},
+    QtOption{"session", true},    QtOption{"display", true},            QtOption{"geometry", true},
+    QtOption{"style", true},      QtOption{"stylesheet", true},         QtOption{"widgetcount", false},
+    QtOption{"nograb", false},    QtOption{"dograb", false},
+};
+
+const QtOption* qtOption(const QString& name)
 {
-    return name == longName || (name.size() == 1 && name[0] == longName[0]);
+    const auto it = std::find_if(kQtOptions.begin(), kQtOptions.end(),
+                                 [&](const QtOption& o) { return name == QLatin1String(o.name); });
+    return it == kQtOptions.end() ? nullptr : &*it;
 }
 
-std::string seeHelp()
+const OptionSpec* byShortName(QChar name)
 {
-    return "; see \"pelmora --help\"";
+    const auto it = std::find_if(std::begin(kOptions), std::end(kOptions),
+                                 [&](const OptionSpec& o) { return o.shortName && name == QLatin1Char(o.shortName); });
+    return it == std::end(kOptions) ? nullptr : &*it;
+}
+
+const OptionSpec* byLongName(const QString& name)
+{
+    const auto it = std::find_if(std::begin(kOptions), std::end(kOptions),
+                                 [&](const OptionSpec& o) { return name == QLatin1String(o.longName); });
+    return it == std::end(kOptions) ? nullptr : &*it;
+}
+
+ParsedCommandLine failure(const std::string& what)
+{
+    ParsedCommandLine result;
+    result.action = Action::Error;
+    result.error = "pelmora: " + what + "; see \"pelmora --help\"";
+    return result;
+}
+
+// A help line: the label in a column of its own, then the text.
+void addRow(std::string& text, const std::string& label, std::initializer_list<const char*> lines)
+{
+    constexpr std::size_t kLabelWidth = 18;
+    // Columns on a terminal: the Japanese wave dash of the keys takes two.
+    std::size_t width = 0;
+    for (char c : label) {
+        const auto byte = static_cast<unsigned char>(c);
+        width += byte < 0x80 ? 1 : byte >= 0xE0 ? 2 : 0;
+    }
+    std::string head = "  " + label + std::string(kLabelWidth - std::min(width, kLabelWidth), ' ');
+    for (const char* line : lines) {
+        if (!line)
+            continue;
+        text += head + line + "\n";
+        head = std::string(kLabelWidth + 2, ' ');
+    }
 }
 
 } // namespace
 
+std::span<const OptionSpec> options()
+{
+    return kOptions;
+}
+
+std::span<const KeySpec> keys()
+{
+    return kKeys;
+}
+
 ParsedCommandLine parseCommandLine(const QStringList& arguments)
 {
-    QCommandLineParser parser;
-    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsCompactedShortOptions);
-    parser.setOptionsAfterPositionalArgumentsMode(QCommandLineParser::ParseAsOptions);
-    parser.addOptions({
-        {{QStringLiteral("f"), kFullScreen}, {}},
-        {{QStringLiteral("w"), kWindow}, {}},
-        {{QStringLiteral("m"), kMute}, {}},
-        {kNoMusic, {}},
-        {{QStringLiteral("h"), kHelp}, {}},
-        {{QStringLiteral("v"), kVersion}, {}},
-    });
-
-    ParsedCommandLine result;
-    if (!parser.parse(arguments)) {
-        result.action = ParsedCommandLine::Action::Error;
-        const QStringList unknown = parser.unknownOptionNames();
-        if (!unknown.isEmpty()) {
-            const QString& name = unknown.first();
-            const QString typed = (name.size() == 1 ? QStringLiteral("-") : QStringLiteral("--")) + name;
-            result.error = "pelmora: unknown option \"" + typed.toStdString() + "\"" + seeHelp();
-        } else {
-            QString error = parser.errorText();
-            if (error.endsWith(QLatin1Char('.')))
-                error.chop(1);
-            result.error = "pelmora: " + error.toStdString() + seeHelp();
+    // The options apply in order once all are known to be good, so that a
+    // mistyped command line is never run or explained away.
+    std::vector<const OptionSpec*> given;
+    for (qsizetype i = 1; i < arguments.size(); ++i) {
+        const QString& argument = arguments[i];
+        const std::string typed = argument.toStdString();
+        if (!argument.startsWith(QLatin1Char('-')) || argument == QLatin1String("-") || argument == QLatin1String("--"))
+            return failure("unexpected argument \"" + (argument == QLatin1String("--") && i + 1 < arguments.size()
+                                                            ? arguments[i + 1].toStdString()
+                                                            : typed)
+                           + "\" (pelmora takes no file or word, only options)");
+        const bool isLong = argument.startsWith(QLatin1String("--"));
+        const QString word = argument.mid(isLong ? 2 : 1);
+        const QString name = word.section(QLatin1Char('='), 0, 0);
+        if (const QtOption* qt = qtOption(name)) {
+            if (qt->takesValue && !word.contains(QLatin1Char('=')))
+                ++i;
+            continue;
         }
-        return result;
+        if (isLong) {
+            const OptionSpec* option = byLongName(name);
+            if (!option)
+                return failure("unknown option \"" + typed + "\"");
+            if (word.contains(QLatin1Char('=')))
+                return failure("the option \"--" + name.toStdString() + "\" takes no value, as in \"" + typed + "\"");
+            given.push_back(option);
+            continue;
+        }
+        // Short options may be written together, as in -fm.
+        for (QChar letter : word) {
+            const OptionSpec* option = byShortName(letter);
+            if (!option)
+                return failure("unknown option \"" + typed + "\"");
+            given.push_back(option);
+        }
     }
-    if (const QStringList stray = parser.positionalArguments(); !stray.isEmpty()) {
-        result.action = ParsedCommandLine::Action::Error;
-        result.error = "pelmora: unexpected argument \"" + stray.first().toStdString()
-                       + "\" (pelmora takes no file or word, only options)" + seeHelp();
-        return result;
-    }
-
-    for (const QString& name : parser.optionNames()) {
-        if (is(name, kHelp))
-            result.action = ParsedCommandLine::Action::Help;
-        else if (is(name, kVersion) && result.action != ParsedCommandLine::Action::Help)
-            result.action = ParsedCommandLine::Action::Version;
-        else if (is(name, kFullScreen))
-            result.options.fullScreen = true;
-        else if (is(name, kWindow))
-            result.options.fullScreen = false;
-        else if (is(name, kMute))
-            result.options.sound = SoundChoice::Mute;
-        else if (name == kNoMusic && result.options.sound != SoundChoice::Mute)
-            result.options.sound = SoundChoice::NoMusic;
-    }
+    ParsedCommandLine result;
+    for (const OptionSpec* option : given)
+        option->apply(result);
     return result;
 }
 
 std::string helpText()
 {
-    return "使い方 / Usage: pelmora [オプション / options]\n"
-           "\n"
-           "クリスマスのかずあてクイズ。出てきたサンタさんやトナカイさんを数えて、答えのボタンを押します。\n"
-           "A Christmas counting quiz: count the Santas, reindeer, bells and snowmen, then press the answer.\n"
-           "\n"
-           "オプション / Options:\n"
-           "  -f, --fullscreen  全画面で遊ぶ / play full screen\n"
-           "  -w, --window      ウィンドウで遊ぶ（ふつう） / play in the window (the default)\n"
-           "                    -f と -w は、あとに書いたほうになります。\n"
-           "                    Of -f and -w, the one given last counts.\n"
-           "  -m, --mute        音をまったく出さない / no sound at all\n"
-           "      --no-music    音楽なし、答えの音だけ / the answer sounds, no music\n"
-           "  -h, --help        この説明を出す / show this help\n"
-           "  -v, --version     バージョンを出す / show the version\n"
-           "\n"
-           "キー / Keys:\n"
-           "  1〜9, 0           答えのボタン 1〜9 と 10 を押す（数字キーでもテンキーでも）\n"
-           "                    press the answer buttons 1 to 9 and 10 (top row or keypad)\n"
-           "  F11               全画面とウィンドウを切りかえる / switch between full screen and the window\n"
-           "  Esc               全画面をやめる / leave full screen\n";
+    std::string text = "使い方 / Usage: pelmora [オプション / options]\n"
+                       "\n"
+                       "クリスマスのかずあてクイズ。出てきたサンタさんやトナカイさんを数えて、答えのボタンを押します。\n"
+                       "A Christmas counting quiz: count the Santas, reindeer, bells and snowmen, then press the answer.\n"
+                       "\n"
+                       "オプション / Options:\n";
+    for (const OptionSpec& option : kOptions) {
+        const std::string label = (option.shortName ? std::string{'-', option.shortName, ',', ' '} : "    ")
+                                  + "--" + option.longName;
+        addRow(text, label, {option.help, option.moreHelp[0], option.moreHelp[1]});
+    }
+    text += "\nキー / Keys:\n";
+    for (const KeySpec& key : kKeys)
+        addRow(text, key.keys, {key.help[0], key.help[1]});
+    text += "\nQt の標準オプション（-platform, -style, -display, -session など）は Qt にわたします。\n"
+            "Qt's standard options (-platform, -style, -display, -session, ...) are handed to Qt.\n";
+    return text;
 }
 
 std::string versionText()

@@ -2,6 +2,7 @@
 
 #include <QStringList>
 
+#include <span>
 #include <string>
 
 namespace pelmora {
@@ -26,9 +27,27 @@ struct ParsedCommandLine {
     std::string error;
 };
 
+// One option of the program: its names, what --help says of it, and what
+// it does. Adding an option is adding a row to options().
+struct OptionSpec {
+    char shortName;       // 0 for a long name only
+    const char* longName;
+    const char* help;     // "Japanese / English"
+    void (*apply)(ParsedCommandLine& parsed);
+    const char* moreHelp[2] = {}; // further lines of --help, if any
+};
+std::span<const OptionSpec> options();
+
+// One key of the window, as --help lists it.
+struct KeySpec {
+    const char* keys;
+    const char* help[2]; // one line, or Japanese then English
+};
+std::span<const KeySpec> keys();
+
 // Reads the command line, program name first as in argv. Prints nothing and
 // needs no QCoreApplication, so it can run before the window system starts.
-// Of -f and -w the last one given wins; -m outweighs --no-music.
+// Qt's own options are left for QApplication, which takes them from argv.
 ParsedCommandLine parseCommandLine(const QStringList& arguments);
 
 // What --help and --version print.

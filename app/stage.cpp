@@ -23,13 +23,13 @@ QString qtText(const std::string& text)
 
 // The same colours enabled or not: the question stays magenta while its box
 // is disabled.
-void setColours(QWidget& widget, QPalette::ColorRole text, Color fore, Color back)
+void setColours(QWidget& widget, QPalette::ColorRole text, const TextStyle& style)
 {
     QPalette palette = widget.palette();
     for (auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
-        palette.setColor(group, text, qtColor(fore));
-        palette.setColor(group, QPalette::Base, qtColor(back));
-        palette.setColor(group, QPalette::Window, qtColor(back));
+        palette.setColor(group, text, qtColor(style.foreColor));
+        palette.setColor(group, QPalette::Base, qtColor(style.backColor));
+        palette.setColor(group, QPalette::Window, qtColor(style.backColor));
     }
     widget.setPalette(palette);
     widget.setAutoFillBackground(true);
@@ -86,15 +86,17 @@ QWidget* Stage::bind(CommandButton& model)
     });
 }
 
+void Stage::showStyle(QWidget& view, QPalette::ColorRole text, const TextStyle& style)
+{
+    setColours(view, text, style);
+    mirrors_.push_back([this, &view, &style] { view.setFont(qtFont(style.font, scale_)); });
+}
+
 QWidget* Stage::bind(TextBox& model)
 {
     auto* box = new QuestionBox(this);
-    setColours(*box, QPalette::Text, model.foreColor, model.backColor);
-    mirrors_.push_back([this, &model, box] {
-        if (model.font)
-            box->setFont(qtFont(*model.font, scale_));
-        box->setScale(scale_);
-    });
+    showStyle(*box, QPalette::Text, model.style());
+    mirrors_.push_back([this, box] { box->setScale(scale_); });
     return follow(model, box, [](const TextBox& m, QuestionBox& view) {
         const QString text = qtText(m.text());
         if (view.toPlainText() != text)
@@ -105,13 +107,10 @@ QWidget* Stage::bind(TextBox& model)
 QWidget* Stage::bind(Label& model)
 {
     auto* label = new QLabel(this);
-    setColours(*label, QPalette::WindowText, model.foreColor, model.backColor);
-    label->setAutoFillBackground(model.opaque);
+    showStyle(*label, QPalette::WindowText, model.style());
     label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     label->setWordWrap(false);
     label->setTextFormat(Qt::PlainText);
-    if (model.font)
-        mirrors_.push_back([this, &model, label] { label->setFont(qtFont(*model.font, scale_)); });
     return follow(model, label, [](const Label& m, QLabel& view) { view.setText(qtText(m.caption())); });
 }
 

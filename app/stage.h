@@ -33,6 +33,8 @@ private:
     QWidget* bind(TextBox& model);
     QWidget* bind(Label& model);
     QWidget* bind(PictureBox& model);
+    // Its colours now, its font at every scale.
+    void showStyle(QWidget& view, QPalette::ColorRole text, const TextStyle& style);
     template <typename Model, typename View, typename Update>
     View* follow(Model& model, View* view, Update update);
 

@@ -27,9 +27,6 @@ struct Font {
     std::string name;
     double points = 0;
     int weight = 400;
-    bool italic = false;
-    bool underline = false;
-    bool strikeout = false;
     friend bool operator==(const Font&, const Font&) = default;
 };
 
@@ -127,36 +124,46 @@ private:
     std::string caption_;
 };
 
-// Multi-line: the text wraps inside the box.
-class TextBox : public VisualControl {
-public:
-    using VisualControl::VisualControl;
-
-    const std::string& text() const { return text_; }
-    void setText(std::string text) { assign(text_, std::move(text)); }
-
-    Color foreColor{};
-    Color backColor = kWhite;
-    std::optional<Font> font;
-
-private:
-    std::string text_;
+// How a text control draws: fixed when the control is made, and the same
+// kind of style for the question box and the label.
+struct TextStyle {
+    Color foreColor;
+    Color backColor;
+    Font font;
 };
 
-class Label : public VisualControl {
+// A control that shows one text in its one style.
+class TextControl : public VisualControl {
 public:
-    using VisualControl::VisualControl;
+    TextControl(std::string name, TextStyle style) : VisualControl(std::move(name)), style_(std::move(style)) {}
 
-    const std::string& caption() const { return caption_; }
-    void setCaption(std::string caption) { assign(caption_, std::move(caption)); }
+    const TextStyle& style() const { return style_; }
 
-    Color foreColor{};
-    Color backColor = kWhite;
-    bool opaque = true;
-    std::optional<Font> font;
+protected:
+    const std::string& content() const { return content_; }
+    void setContent(std::string content) { assign(content_, std::move(content)); }
 
 private:
-    std::string caption_;
+    const TextStyle style_;
+    std::string content_;
+};
+
+// Multi-line: the text wraps inside the box.
+class TextBox : public TextControl {
+public:
+    using TextControl::TextControl;
+
+    const std::string& text() const { return content(); }
+    void setText(std::string text) { setContent(std::move(text)); }
+};
+
+// One line, on an opaque background.
+class Label : public TextControl {
+public:
+    using TextControl::TextControl;
+
+    const std::string& caption() const { return content(); }
+    void setCaption(std::string caption) { setContent(std::move(caption)); }
 };
 
 // Ticks every Interval ms while Enabled and Interval > 0. Turning it on or

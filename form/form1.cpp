@@ -25,9 +25,6 @@ Form1::Form1()
 {
     Mondai.setGeometry(104, 0, 409, 121);
     Mondai.setEnabled(false);
-    Mondai.backColor = kWhite;
-    Mondai.foreColor = kMagenta;
-    Mondai.font = Font{"System", 27, 400};
 
     for (int i = 0; i < 10; ++i) {
         Answer[i].setGeometry(112 + 40 * i, 520, 41, 50);
@@ -36,9 +33,6 @@ Form1::Form1()
 
     Label1.setGeometry(84, 256, 469, 46);
     Label1.setVisible(false);
-    Label1.foreColor = kRed;
-    Label1.backColor = kWhite;
-    Label1.font = Font{"ＭＳ ゴシック", 20.25, 700};
 
     YES.setGeometry(144, 89, 302, 339);
     YES.setPicture(makePicture(Art::Circle));

@@ -35,9 +35,9 @@ public:
     // Used by every control without a font of its own: the answer buttons.
     const Font font{"MS Sans Serif", 8.25, 700};
 
-    TextBox Mondai{"Mondai"};
+    TextBox Mondai{"Mondai", {kMagenta, kWhite, {"System", 27, 400}}};
     std::array<CommandButton, 10> Answer;
-    Label Label1{"Label1"};
+    Label Label1{"Label1", {kRed, kWhite, {"ＭＳ ゴシック", 20.25, 700}}};
     PictureBox YES{"YES"};
     PictureBox No{"No"};
     std::array<PictureBox, 10> Image1;

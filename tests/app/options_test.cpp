@@ -4,6 +4,9 @@
 
 #include <QFile>
 
+#include <sstream>
+#include <vector>
+
 #include <gtest/gtest.h>
 
 using namespace pelmora;
@@ -79,16 +82,29 @@ TEST(CommandLine, RejectsAnUnknownOptionByName)
         EXPECT_NE(parsed.error.find("--help"), std::string::npos) << parsed.error;
         EXPECT_EQ(parsed.error.find('\n'), std::string::npos) << "one line";
     }
-    // One unknown letter among known ones.
-    const ParsedCommandLine mixed = parse({"-fq"});
-    EXPECT_EQ(mixed.action, Action::Error);
-    EXPECT_NE(mixed.error.find("\"-q\""), std::string::npos) << mixed.error;
+    // One unknown letter among known ones, or a word: named as typed.
+    for (const char* word : {"-fq", "-bogus"}) {
+        const ParsedCommandLine mixed = parse({word});
+        EXPECT_EQ(mixed.action, Action::Error);
+        EXPECT_NE(mixed.error.find(std::string("unknown option \"") + word + "\""), std::string::npos) << mixed.error;
+    }
     // Even beside --help: a mistyped command line is not run or explained away.
     EXPECT_EQ(parse({"--help", "--bogus"}).action, Action::Error);
     // The options take no values.
     const ParsedCommandLine valued = parse({"--fullscreen=yes"});
     EXPECT_EQ(valued.action, Action::Error);
     EXPECT_NE(valued.error.find("--fullscreen"), std::string::npos) << valued.error;
+}
+
+TEST(CommandLine, LeavesQtsOwnOptionsAndTheirValuesToQt)
+{
+    const ParsedCommandLine parsed =
+        parse({"-platform", "offscreen", "-style", "fusion", "-display", ":1", "-qwindowgeometry", "100x100", "-f",
+               "-session", "ID", "--stylesheet=kids.qss", "-reverse", "-qmljsdebugger=port:1234", "-m"});
+    EXPECT_EQ(parsed.action, Action::Run) << parsed.error;
+    EXPECT_EQ(parsed.options, (Options{true, SoundChoice::Mute}));
+    // A value that looks like an option is still the value.
+    EXPECT_EQ(parse({"-session", "-x"}).action, Action::Run);
 }
 
 TEST(CommandLine, RejectsAStrayArgumentByName)
@@ -107,9 +123,13 @@ TEST(CommandLine, RejectsAStrayArgumentByName)
 TEST(CommandLine, HelpNamesEveryOptionAndKeyInJapaneseAndEnglish)
 {
     const std::string help = helpText();
-    for (const char* text : {"-f, --fullscreen", "-w, --window", "-m, --mute", "--no-music", "-h, --help",
-                             "-v, --version", "F11", "Esc", "Usage", "使い方", "全画面", "テンキー", "keypad"})
+    for (const char* text : {"-f, --fullscreen", "-w, --window", "-m, --mute", "    --no-music", "-h, --help",
+                             "-v, --version", "F11", "Esc", "Usage", "使い方", "全画面", "テンキー", "keypad", "-platform"})
         EXPECT_NE(help.find(text), std::string::npos) << text;
+    for (const OptionSpec& option : options())
+        EXPECT_NE(help.find(std::string("--") + option.longName + "  "), std::string::npos) << option.longName;
+    for (const KeySpec& key : keys())
+        EXPECT_NE(help.find(std::string("  ") + key.keys + " "), std::string::npos) << key.keys;
     EXPECT_EQ(versionText(), std::string("pelmora ") + PELMORA_VERSION + "\n");
 }
 
@@ -119,18 +139,44 @@ std::string readFile(const char* path)
     return file.open(QIODevice::ReadOnly) ? file.readAll().toStdString() : std::string();
 }
 
+// The items of a section of the manual page: the line after each .TP.
+std::vector<std::string> manualItems(const std::string& manual, const std::string& section)
+{
+    std::vector<std::string> items;
+    std::istringstream lines(manual.substr(manual.find(".SH " + section + "\n")));
+    std::string line;
+    std::getline(lines, line);
+    while (std::getline(lines, line) && !line.starts_with(".SH "))
+        if (line == ".TP" && std::getline(lines, line))
+            items.push_back(line);
+    return items;
+}
+
+// roff writes a minus sign as \-.
+std::string roff(const std::string& text)
+{
+    std::string result;
+    for (char c : text)
+        result += c == '-' ? std::string("\\-") : std::string(1, c);
+    return result;
+}
+
 TEST(CommandLine, ManualAndAppStreamEntryKeepInStepWithTheProgram)
 {
     const std::string manual = readFile(PELMORA_MANUAL);
     const std::string appstream = readFile(PELMORA_METAINFO);
     ASSERT_FALSE(manual.empty());
     ASSERT_FALSE(appstream.empty());
-    // In roff a minus sign is written \-.
-    for (const char* option : {"\\-\\-fullscreen", "\\-\\-window", "\\-\\-mute", "\\-\\-no\\-music", "\\-\\-help",
-                               "\\-\\-version"})
-        EXPECT_NE(manual.find(option), std::string::npos) << option;
-    for (const char* option : {"--fullscreen", "--window", "--mute", "--no-music", "--help", "--version"})
-        EXPECT_NE(appstream.find(option), std::string::npos) << option;
+    // Every option of the program is an item of the manual, and no other.
+    std::vector<std::string> expected;
+    for (const OptionSpec& option : options()) {
+        const std::string longName = roff(std::string("--") + option.longName);
+        expected.push_back(option.shortName ? ".BR " + roff(std::string{'-', option.shortName}) + " \", \" " + longName
+                                            : ".B " + longName);
+        EXPECT_NE(appstream.find(std::string("--") + option.longName), std::string::npos) << option.longName;
+    }
+    EXPECT_EQ(manualItems(manual, "OPTIONS"), expected);
+    EXPECT_EQ(manualItems(manual, "KEYS").size(), keys().size());
     EXPECT_NE(manual.find(std::string("\"Pelmora ") + PELMORA_VERSION + "\""), std::string::npos);
     EXPECT_NE(appstream.find(std::string("<release version=\"") + PELMORA_VERSION + "\""), std::string::npos);
 }

@@ -179,6 +179,20 @@ float peak(const std::vector<float>& samples, qint64 from, qint64 to)
     return p;
 }
 
+// Session managers, themes and testers pass Qt's own options; Qt takes them.
+TEST(QtOptions, StartTheProgramAsUsual)
+{
+    Xvfb xvfb;
+    ASSERT_TRUE(xvfb.ok()) << xvfb.error().toStdString();
+    Launch launch;
+    launch.arguments = {QStringLiteral("-platform"), QStringLiteral("xcb"), QStringLiteral("-display"), xvfb.display(),
+                        QStringLiteral("-style"), QStringLiteral("fusion"), QStringLiteral("-session"),
+                        QStringLiteral("1a2b3c"), QStringLiteral("--mute")};
+    RealProgram pelmora(xvfb, QStringLiteral(PELMORA_PROGRAM), launch);
+    ASSERT_TRUE(pelmora.ok()) << pelmora.error().toStdString();
+    EXPECT_TRUE(pelmora.waitFor([](const QImage& s) { return santaAt(s, 100, 150); }, deadline(5000)));
+}
+
 TEST(QuietProgram, MuteOpensNoDeviceAndStaysSilentThroughAnAnswer)
 {
     RealProgram pelmora(QStringLiteral(PELMORA_PROGRAM), at1280({QStringLiteral("--mute")}));
