@@ -6,8 +6,6 @@
 #include "screen.h"
 
 #include <QElapsedTimer>
-#include <QProcess>
-#include <QProcessEnvironment>
 #include <QThread>
 
 #include <gtest/gtest.h>
@@ -47,15 +45,12 @@ Launch at1280(QStringList arguments)
 // Presses a key in the program's window, giving the window the keyboard.
 bool press(const RealProgram& program, const QString& key)
 {
-    QProcess xdotool;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("DISPLAY"), program.display());
-    xdotool.setProcessEnvironment(env);
-    xdotool.start(QStringLiteral("xdotool"), {QStringLiteral("search"), QStringLiteral("--onlyvisible"),
-                                              QStringLiteral("--name"), QStringLiteral("^Pelmora$"),
-                                              QStringLiteral("windowfocus"), QStringLiteral("--sync"),
-                                              QStringLiteral("%1"), QStringLiteral("key"), key});
-    return xdotool.waitForFinished(deadline(10000)) && xdotool.exitCode() == 0;
+    return runTool(QStringLiteral("xdotool"),
+                   {QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--name"),
+                    QStringLiteral("^Pelmora$"), QStringLiteral("windowfocus"), QStringLiteral("--sync"),
+                    QStringLiteral("%1"), QStringLiteral("key"), key},
+                   deadline(10000), program.display())
+        .ok;
 }
 
 bool santaFullScreen(const QImage& shot, int left, int top)

@@ -2,27 +2,18 @@
 // whole window drawn larger, full screen.
 
 #include "art.h"
-#include "fonts.h"
 #include "form_probe.h"
-#include "quiz_fixture.h"
 #include "scaling.h"
-#include "window.h"
-#include "window_probe.h"
+#include "window_rig.h"
 
-#include <QApplication>
-#include <QFile>
 #include <QFontInfo>
 #include <QLabel>
-#include <QPushButton>
-#include <QTemporaryDir>
 #include <QTextBlock>
 #include <QTextDocument>
 #include <QTextEdit>
 #include <QTextLayout>
 #include <QTimer>
 #include <QtTest/QTest>
-
-#include <gtest/gtest.h>
 
 using namespace pelmora;
 using namespace pelmora::test;
@@ -32,15 +23,15 @@ namespace {
 constexpr QSize kScreen(1280, 1024);
 constexpr QSize kDesign(Form1::kClientWidth, Form1::kClientHeight);
 
-QImage grab(QWidget& widget)
+QImage drawn(QWidget& widget)
 {
     QApplication::processEvents();
     return widget.grab().toImage().convertToFormat(QImage::Format_RGB32);
 }
 
-// The window over a bare window definition: a click or a key only tells
+// Before start-up, the buttons take clicks: a click or a key only tells
 // which index reached Answer_Click.
-class Keys : public ::testing::Test {
+class Keys : public WindowRig {
 protected:
     Keys()
     {
@@ -48,10 +39,6 @@ protected:
         window.show();
     }
 
-    QPushButton* button(int index) { return static_cast<QPushButton*>(widgetFor(window, form.Answer[index])); }
-
-    Form1 form;
-    Window window{form};
     std::vector<int> pressed;
 };
 
@@ -96,24 +83,13 @@ TEST_F(Keys, DoNothingForADisabledButtonOrWithAModifier)
 
 // The quiz itself in the window. Ticks are run straight from the timer
 // models so that a whole quiz takes no time.
-class QuizWindow : public ::testing::Test {
+class QuizWindow : public WindowRig {
 protected:
-    explicit QuizWindow(int stretch = Pace::kPlain) : window(form, stretch)
+    explicit QuizWindow(int stretch = Pace::kPlain) : WindowRig(stretch)
     {
-        quiz.bind();
         window.load();
         window.show();
     }
-
-    QPushButton* button(int index) { return static_cast<QPushButton*>(widgetFor(window, form.Answer[index])); }
-    std::size_t sounds() const { return multimedia.count(RecordingMultimedia::Call::Kind::PlaySound); }
-    bool shown(const VisualControl& control) { return widgetFor(window, control)->isVisibleTo(&window); }
-
-    Form1 form;
-    RecordingMultimedia multimedia;
-    Sound sound{multimedia, "C:\\Quiz"};
-    Quiz quiz{form, sound};
-    Window window;
 };
 
 // Answered from the keyboard.
@@ -141,7 +117,7 @@ TEST_F(KeysInTheQuiz, TwoAtTheFirstQuestionGivesTheCircleAndTheChime)
     EXPECT_TRUE(shown(form.YES));
     EXPECT_FALSE(shown(form.No));
     ASSERT_EQ(sounds(), 1u);
-    EXPECT_EQ(multimedia.calls.back().text, "C:\\Quiz\\pinpon.wav");
+    EXPECT_EQ(lastSound(), QuizRig::soundFile("pinpon.wav"));
 }
 
 TEST_F(KeysInTheQuiz, ZeroAnswersWithTen)
@@ -151,7 +127,7 @@ TEST_F(KeysInTheQuiz, ZeroAnswersWithTen)
     EXPECT_EQ(quiz.Score, 0);
     EXPECT_EQ(quiz.QuestionIndex, 1);
     EXPECT_TRUE(shown(form.No));
-    EXPECT_EQ(multimedia.calls.back().text, "C:\\Quiz\\mistake.wav");
+    EXPECT_EQ(lastSound(), QuizRig::soundFile("mistake.wav"));
 }
 
 TEST_F(KeysInTheQuiz, ChangeNothingDuringASceneNorAfterTheResult)
@@ -187,10 +163,10 @@ TEST_F(KeysInTheQuiz, ChangeNothingDuringASceneNorAfterTheResult)
     form.Timer1.tick();
     ASSERT_TRUE(form.Label1.visible());
     const std::string result = state();
-    const QImage before = grab(window);
+    const QImage before = grab();
     pressAll();
     EXPECT_EQ(state(), result);
-    EXPECT_EQ(grab(window), before);
+    EXPECT_EQ(grab(), before);
 }
 
 // Slowed three times, and paused with either key.
@@ -207,7 +183,7 @@ TEST_F(SlowWindow, PauseAndPHoldTheQuizAsItStandsAndTheKeysDoWhatTheyWould)
     EXPECT_EQ(timerFor(window, form.Timer3)->interval(), 3100) << "the music keeps its own time";
 
     // In the scene: held, and the number keys still do nothing.
-    const QImage scene = grab(window);
+    const QImage scene = grab();
     QTest::keyClick(&window, Qt::Key_Pause);
     EXPECT_TRUE(window.paused());
     EXPECT_FALSE(timer1->isActive());
@@ -216,7 +192,7 @@ TEST_F(SlowWindow, PauseAndPHoldTheQuizAsItStandsAndTheKeysDoWhatTheyWould)
     const std::string held = state();
     QTest::keyClick(&window, Qt::Key_2);
     EXPECT_EQ(state(), held);
-    EXPECT_EQ(grab(window), scene) << "nothing on screen changes";
+    EXPECT_EQ(grab(), scene) << "nothing on screen changes";
     QTest::keyClick(&window, Qt::Key_P);
     EXPECT_FALSE(window.paused());
     EXPECT_EQ(window.windowTitle(), QStringLiteral("Pelmora"));
@@ -273,7 +249,7 @@ TEST_F(FullScreen, FillsTheScreenHeightWithEveryControlScaledAndCentred)
     EXPECT_DOUBLE_EQ(scaleOf(window), k);
     EXPECT_EQ(stageGeometry(window), QRect(115, 0, 1049, 1024));
     for (VisualControl* control : visualControls(form)) {
-        QWidget* w = widgetFor(window, *control);
+        QWidget* w = widget(*control);
         EXPECT_EQ(w->geometry(), scaledRect(control->left(), control->top(), control->width(), control->height(), k))
             << control->displayName();
         EXPECT_EQ(w->isVisibleTo(&window), control->visible()) << control->displayName();
@@ -281,10 +257,10 @@ TEST_F(FullScreen, FillsTheScreenHeightWithEveryControlScaledAndCentred)
     // Moves made while full screen are scaled too.
     form.Image1[3].setLeft(300);
     form.Image1[3].setTop(200);
-    EXPECT_EQ(widgetFor(window, form.Image1[3])->pos(), QPoint(scaledEdge(300, k), scaledEdge(200, k)));
+    EXPECT_EQ(widget(form.Image1[3])->pos(), QPoint(scaledEdge(300, k), scaledEdge(200, k)));
 
     // White all round the stage, and the trees on it.
-    const QImage shot = grab(window);
+    const QImage shot = grab();
     for (QPoint p : {QPoint(5, 5), QPoint(110, 500), QPoint(1170, 500), QPoint(1275, 1020)})
         EXPECT_EQ(shot.pixelColor(p), QColor(Qt::white)) << p.x() << "," << p.y();
 }
@@ -300,7 +276,7 @@ TEST_F(FullScreen, AClickLandsOnTheScaledButtonAsOnTheOriginal)
             VisualControl* expected = controlAt(form, x, y);
             QWidget* hit = window.childAt(onScreen(x, y));
             if (expected && expected->name() == "Answer")
-                EXPECT_EQ(hit, widgetFor(window, *expected)) << x << "," << y;
+                EXPECT_EQ(hit, widget(*expected)) << x << "," << y;
             else
                 EXPECT_EQ(dynamic_cast<QPushButton*>(hit), nullptr) << x << "," << y;
         }
@@ -312,7 +288,7 @@ TEST_F(FullScreen, AClickLandsOnTheScaledButtonAsOnTheOriginal)
     QWidget* two = window.childAt(onScreen(172, 545));
     QTest::mouseClick(two, Qt::LeftButton, {}, two->mapFrom(&window, onScreen(172, 545)));
     EXPECT_EQ(quiz.Score, 1) << "button 2 answers the first question";
-    EXPECT_EQ(multimedia.calls.back().text, "C:\\Quiz\\pinpon.wav");
+    EXPECT_EQ(lastSound(), QuizRig::soundFile("pinpon.wav"));
 }
 
 TEST_F(FullScreen, DrawsThePicturesFromTheirSourcesAtTheScale)
@@ -324,8 +300,8 @@ TEST_F(FullScreen, DrawsThePicturesFromTheirSourcesAtTheScale)
     form.Image1[0].setTop(200);
     for (int i = 1; i < 10; ++i)
         form.Image1[i].setVisible(false);
-    const QImage shot = grab(window);
-    const QRect slot = widgetFor(window, form.Image1[0])->geometry().translated(stageGeometry(window).topLeft());
+    const QImage shot = grab();
+    const QRect slot = widget(form.Image1[0])->geometry().translated(stageGeometry(window).topLeft());
     const QImage sharp = renderArt(Art::Santa, k).convertToFormat(QImage::Format_RGB32);
     EXPECT_EQ(shot.copy(slot), sharp.copy(0, 0, slot.width(), slot.height()));
     // Enlarging the 1x picture instead would not give the same pixels.
@@ -337,8 +313,8 @@ TEST_F(FullScreen, SetsTheTextsAtTheScaledSizeAndEveryQuestionStillFits)
 {
     window.setFullScreen(true);
     QApplication::processEvents();
-    auto* mondai = static_cast<QTextEdit*>(widgetFor(window, form.Mondai));
-    auto* label = static_cast<QLabel*>(widgetFor(window, form.Label1));
+    auto* mondai = static_cast<QTextEdit*>(widget(form.Mondai));
+    auto* label = static_cast<QLabel*>(widget(form.Label1));
     EXPECT_EQ(QFontInfo(mondai->font()).pixelSize(), 59);
     EXPECT_EQ(QFontInfo(label->font()).pixelSize(), 44);
     EXPECT_EQ(QFontInfo(button(0)->font()).pixelSize(), 18);
@@ -369,7 +345,7 @@ TEST_F(FullScreen, SetsTheTextsAtTheScaledSizeAndEveryQuestionStillFits)
 
 TEST_F(FullScreen, F11AndEscBringTheWindowBackAsItWasAndTheQuizGoesOn)
 {
-    const QImage windowed = grab(window);
+    const QImage windowed = grab();
     const QPoint place = window.pos();
     form.Timer1.tick();
     QTest::keyClick(&window, Qt::Key_1); // wrong: two Santas
@@ -379,7 +355,7 @@ TEST_F(FullScreen, F11AndEscBringTheWindowBackAsItWasAndTheQuizGoesOn)
     QApplication::processEvents();
     EXPECT_TRUE(window.isFullScreen());
     EXPECT_EQ(window.size(), kScreen);
-    EXPECT_TRUE(widgetFor(window, form.No)->isVisibleTo(&window));
+    EXPECT_TRUE(widget(form.No)->isVisibleTo(&window));
 
     QTest::keyClick(&window, Qt::Key_F11);
     QApplication::processEvents();
@@ -389,7 +365,7 @@ TEST_F(FullScreen, F11AndEscBringTheWindowBackAsItWasAndTheQuizGoesOn)
     EXPECT_EQ(window.pos(), place);
     EXPECT_EQ(scaleOf(window), 1.0);
     for (VisualControl* control : visualControls(form))
-        EXPECT_EQ(widgetFor(window, *control)->geometry(),
+        EXPECT_EQ(widget(*control)->geometry(),
                   QRect(control->left(), control->top(), control->width(), control->height()))
             << control->displayName();
 
@@ -405,35 +381,18 @@ TEST_F(FullScreen, F11AndEscBringTheWindowBackAsItWasAndTheQuizGoesOn)
     EXPECT_TRUE(timerFor(window, form.Timer2)->isActive());
     EXPECT_LE(timerFor(window, form.Timer2)->remainingTime(), remaining);
     EXPECT_TRUE(timerFor(window, form.Timer1)->isActive());
-    EXPECT_TRUE(widgetFor(window, form.No)->isVisibleTo(&window));
+    EXPECT_TRUE(widget(form.No)->isVisibleTo(&window));
     form.Timer2.tick();
-    EXPECT_NE(grab(window), windowed) << "a new scene";
+    EXPECT_NE(grab(), windowed) << "a new scene";
     // Back to how it looked at start-up after a full-screen trip.
     Form1 other;
     Window fresh(other);
     fresh.show();
-    const QImage plain = grab(fresh);
+    const QImage plain = drawn(fresh);
     fresh.setFullScreen(true);
-    grab(fresh);
+    drawn(fresh);
     fresh.setFullScreen(false);
-    EXPECT_EQ(grab(fresh), plain);
+    EXPECT_EQ(drawn(fresh), plain);
 }
 
 } // namespace
-
-int main(int argc, char** argv)
-{
-    // An offscreen screen of 1280 x 1024 at 96 dots per inch.
-    QTemporaryDir dir;
-    const QString config = dir.filePath(QStringLiteral("screen.json"));
-    QFile file(config);
-    if (!file.open(QIODevice::WriteOnly))
-        return 1;
-    file.write(R"({"windowFrameMargins": false, "screens": [{"name": "screen", "x": 0, "y": 0,
-        "width": 1280, "height": 1024, "logicalDpi": 96, "logicalBaseDpi": 96, "dpr": 1}]})");
-    file.close();
-    qputenv("QT_QPA_PLATFORM", ("offscreen:configfile=" + config).toLocal8Bit());
-    QApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}

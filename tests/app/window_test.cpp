@@ -1,72 +1,40 @@
 #include "art.h"
 #include "fonts.h"
-#include "form_probe.h"
 #include "pixels.h"
-#include "quiz_fixture.h"
 #include "quiz_script.h"
-#include "window.h"
-#include "window_probe.h"
+#include "window_rig.h"
 
 #include <QAbstractTextDocumentLayout>
-#include <QApplication>
 #include <QElapsedTimer>
 #include <QFontInfo>
-#include <QImage>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QPushButton>
 #include <QTextEdit>
 #include <QTimer>
 
-#include <gtest/gtest.h>
-
 using namespace pelmora;
 using namespace pelmora::test;
-using test::hasColourNear;
 
 namespace {
 
-// The quiz in the real Qt window, on the offscreen platform.
-class WindowTest : public ::testing::Test {
+class WindowTest : public WindowRig {
 protected:
-    WindowTest()
-    {
-        quiz.bind();
-        window.setErrorReporter([this](const std::string& handler, const std::exception& error) {
-            errors.push_back(handler + ": " + error.what());
-        });
-    }
-
-    QImage screenshot()
-    {
-        window.show();
-        QApplication::processEvents();
-        return window.grab().toImage().convertToFormat(QImage::Format_RGB32);
-    }
-
     // The control's widget under a window point, or nullptr where no
     // control is (the bare stage the controls stand on).
     QWidget* controlWidgetAt(QPoint at)
     {
         QWidget* w = window.childAt(at);
-        return w == widgetFor(window, form.Mondai)->parentWidget() ? nullptr : w;
+        return w == &window.stage() ? nullptr : w;
     }
     QWidget* controlWidgetAt(int x, int y) { return controlWidgetAt(QPoint(x, y)); }
 
     template <typename W>
     W* widget(const VisualControl& control)
     {
-        auto* w = dynamic_cast<W*>(widgetFor(window, control));
+        auto* w = dynamic_cast<W*>(WindowRig::widget(control));
         EXPECT_NE(w, nullptr) << control.displayName();
         return w;
     }
-
-    Form1 form;
-    RecordingMultimedia multimedia;
-    Sound sound{multimedia, "/nowhere"};
-    Quiz quiz{form, sound};
-    Window window{form};
-    std::vector<std::string> errors;
 };
 
 TEST_F(WindowTest, IsOneFixedWhiteWindowNamedPelmora)
@@ -77,7 +45,7 @@ TEST_F(WindowTest, IsOneFixedWhiteWindowNamedPelmora)
     EXPECT_FALSE(window.windowFlags() & Qt::WindowMinimizeButtonHint);
     EXPECT_FALSE(window.windowFlags() & Qt::WindowMaximizeButtonHint);
     EXPECT_TRUE(window.windowFlags() & Qt::WindowCloseButtonHint);
-    const QImage shot = screenshot();
+    const QImage shot = grab();
     EXPECT_EQ(shot.pixelColor(300, 480), QColor(255, 255, 255));
     QApplication::processEvents();
     EXPECT_FALSE(window.windowIcon().isNull()) << "the bell comes right after the first frame";
@@ -88,21 +56,21 @@ TEST_F(WindowTest, MirrorsEveryControlsGeometryAndState)
 {
     window.load();
     for (VisualControl* control : visualControls(form)) {
-        QWidget* w = widgetFor(window, *control);
+        QWidget* w = WindowRig::widget(*control);
         EXPECT_EQ(w->geometry(), QRect(control->left(), control->top(), control->width(), control->height()))
             << control->displayName();
         EXPECT_EQ(w->isVisibleTo(&window), control->visible()) << control->displayName();
         EXPECT_EQ(w->isEnabled(), control->enabled()) << control->displayName();
     }
     for (int i = 0; i < 10; ++i)
-        EXPECT_EQ(widget<QPushButton>(form.Answer[i])->text(), QString::number(i + 1));
+        EXPECT_EQ(button(i)->text(), QString::number(i + 1));
 }
 
 TEST_F(WindowTest, DeliversClicksToTheButtonInFront)
 {
     window.show();
     for (const CommandButton& button : form.Answer)
-        EXPECT_TRUE(widgetFor(window, button)->isEnabled()) << "until start-up disables it";
+        EXPECT_TRUE(WindowRig::widget(button)->isEnabled()) << "until start-up disables it";
     // Each button is 41 pixels wide and the row steps by 40: the shared
     // column goes to Answer(1) next to it, elsewhere to the higher index.
     for (int x = 111; x <= 513; ++x) {
@@ -110,12 +78,12 @@ TEST_F(WindowTest, DeliversClicksToTheButtonInFront)
         if (x >= 112 && x <= 512)
             front = x == 152 || x == 192 ? 1 : std::min((x - 112) / 40, 9);
         for (int y : {519, 520, 569, 570}) {
-            QWidget* expected = front >= 0 && y >= 520 && y <= 569 ? widgetFor(window, form.Answer[front]) : nullptr;
+            QWidget* expected = front >= 0 && y >= 520 && y <= 569 ? WindowRig::widget(form.Answer[front]) : nullptr;
             ASSERT_EQ(controlWidgetAt(x, y), expected) << x << ", " << y;
         }
     }
     // The text box spans 104..512 x 0..120 and stays in front of the circle.
-    QWidget* mondai = widgetFor(window, form.Mondai);
+    QWidget* mondai = WindowRig::widget(form.Mondai);
     for (QPoint in : {QPoint(104, 0), QPoint(512, 120), QPoint(300, 100)})
         EXPECT_TRUE(mondai->isAncestorOf(controlWidgetAt(in)) || controlWidgetAt(in) == mondai)
             << in.x() << ", " << in.y();
@@ -129,7 +97,7 @@ TEST_F(WindowTest, TabsThroughTheButtonsInTheirOrder)
     QApplication::setActiveWindow(&window);
     std::map<QWidget*, std::string> names;
     for (VisualControl* control : visualControls(form))
-        names[widgetFor(window, *control)] = control->displayName();
+        names[WindowRig::widget(*control)] = control->displayName();
     std::vector<std::string> order{names[QApplication::focusWidget()]};
     for (int i = 0; i < 10; ++i) {
         QKeyEvent tab(QEvent::KeyPress, Qt::Key_Tab, Qt::NoModifier);
@@ -155,11 +123,11 @@ TEST_F(WindowTest, RunsTheBoundHandlerOnAClickAndATick)
         QApplication::processEvents(QEventLoop::WaitForMoreEvents, 100);
     ASSERT_FALSE(form.Mondai.text().empty()) << "Timer1 never ticked";
     EXPECT_FALSE(timer1->isActive());
-    EXPECT_TRUE(widget<QPushButton>(form.Answer[1])->isEnabled());
+    EXPECT_TRUE(button(1)->isEnabled());
 
-    widget<QPushButton>(form.Answer[1])->click();
+    button(1)->click();
     EXPECT_EQ(quiz.Score, 1);
-    EXPECT_TRUE(widgetFor(window, form.YES)->isVisibleTo(&window));
+    EXPECT_TRUE(WindowRig::widget(form.YES)->isVisibleTo(&window));
     EXPECT_TRUE(timerFor(window, form.Timer2)->isActive());
     EXPECT_EQ(timerFor(window, form.Timer2)->interval(), 5000);
     EXPECT_EQ(timerFor(window, form.Timer3)->interval(), 3100);
@@ -170,20 +138,20 @@ TEST_F(WindowTest, StopsAnErrorAtTheHandlerAndTakesNoMoreEvents)
 {
     window.load();
     quiz.QuestionIndex = INT16_MAX;
-    widget<QPushButton>(form.Answer[0])->setEnabled(true);
+    button(0)->setEnabled(true);
     form.Answer[0].setEnabled(true);
     quiz.Score = INT16_MAX;
     quiz.QuestionIndex = 0;
-    widget<QPushButton>(form.Answer[1])->setEnabled(true);
+    button(1)->setEnabled(true);
     form.Answer[1].setEnabled(true);
-    widget<QPushButton>(form.Answer[1])->click(); // right, and the score overflows
+    button(1)->click(); // right, and the score overflows
     ASSERT_EQ(errors.size(), 1u);
     EXPECT_EQ(errors[0], "Answer_Click: Overflow");
     EXPECT_TRUE(window.failed());
     for (Timer* timer : timersOf(form))
         EXPECT_FALSE(timerFor(window, *timer)->isActive());
 
-    widget<QPushButton>(form.Answer[1])->click();
+    button(1)->click();
     EXPECT_EQ(errors.size(), 1u) << "nothing reaches the quiz after an unhandled error";
 }
 
@@ -200,10 +168,10 @@ TEST_F(WindowTest, UsesJapaneseGothicForTheQuestionAndTheResult)
     EXPECT_EQ(QFontInfo(label->font()).family(), "IPAGothic");
     EXPECT_EQ(QFontInfo(label->font()).pixelSize(), 27);
     EXPECT_TRUE(label->font().bold());
-    auto* button = widget<QPushButton>(form.Answer[0]);
-    EXPECT_EQ(QFontInfo(button->font()).family(), substituteFamily("MS Sans Serif"));
-    EXPECT_EQ(QFontInfo(button->font()).pixelSize(), 11);
-    EXPECT_TRUE(button->font().bold());
+    const QFont buttonFont = button(0)->font();
+    EXPECT_EQ(QFontInfo(buttonFont).family(), substituteFamily("MS Sans Serif"));
+    EXPECT_EQ(QFontInfo(buttonFont).pixelSize(), 11);
+    EXPECT_TRUE(buttonFont.bold());
 }
 
 TEST_F(WindowTest, FitsEveryQuestionInsideTheBox)
@@ -275,7 +243,7 @@ TEST_F(WindowTest, DrawsEveryPictureWhereItStandsTheLaterInFront)
         {Art::Tree, 0, 408},      {Art::Tree, 544, 0},       {Art::Tree, 544, 136},    {Art::Tree, 544, 272},
         {Art::Tree, 544, 408},    {Art::Bell, 208, 584},     {Art::Reindeer, 112, 576}, {Art::Snowman, 301, 588},
         {Art::Santa, 100, 150},   {Art::Santa, 380, 200},    {Art::Circle, 144, 89},   {Art::Cross, 147, 122}};
-    const QImage shot = screenshot();
+    const QImage shot = grab();
     EXPECT_EQ(pixelsNotAsDrawn(shot, backToFront, {QRect(104, 0, 409, 121)}), 0);
     EXPECT_NE(shot.pixel(300, 120), qRgb(255, 255, 255)) << "the question box's frame shows over the circle's margin";
 }
@@ -292,7 +260,7 @@ TEST_F(WindowTest, DrawsEachSceneOfARunAsWrittenDown)
         std::vector<Drawn> figures;
         for (const script::Figure& figure : script::kScenes[q])
             figures.push_back({art.at(figure.character), figure.left, figure.top});
-        const QImage shot = screenshot();
+        const QImage shot = grab();
         EXPECT_EQ(pixelsNotAsDrawn(shot, figures), 0);
         int elsewhere = 0;
         const QRect sceneArea(86, 121, 458, 399);
@@ -305,7 +273,7 @@ TEST_F(WindowTest, DrawsEachSceneOfARunAsWrittenDown)
 
         // On to the next scene, as the timers and a right answer would.
         quiz.Timer1_Timer();
-        widget<QPushButton>(form.Answer[quiz.bank.answer(q) - 1])->click();
+        button(quiz.bank.answer(q) - 1)->click();
         quiz.Timer2_Timer();
     }
     EXPECT_EQ(quiz.Score, 20);
@@ -316,11 +284,11 @@ TEST_F(WindowTest, ShowsTheResultInRedAcrossTheSceneArea)
     window.load();
     form.Label1.setCaption(Quiz::resultCaption(20));
     form.Label1.setVisible(true);
-    const QImage shot = screenshot();
+    const QImage shot = grab();
     EXPECT_TRUE(hasColourNear(shot, QRect(84, 256, 469, 46), QColor(255, 0, 0), 0));
     EXPECT_FALSE(hasColourNear(shot, QRect(380, 256, 100, 46), QColor(214, 0, 0), 0))
         << "the label's white covers the Santa behind it";
-    QWidget* label = widgetFor(window, form.Label1);
+    QWidget* label = WindowRig::widget(form.Label1);
     EXPECT_EQ(controlWidgetAt(84, 256), label);
     EXPECT_EQ(controlWidgetAt(552, 301), label);
     for (QPoint out : {QPoint(83, 256), QPoint(553, 280), QPoint(300, 255), QPoint(300, 302)})
@@ -330,7 +298,7 @@ TEST_F(WindowTest, ShowsTheResultInRedAcrossTheSceneArea)
 TEST_F(WindowTest, ShowsAnEmptyBoxAndNoTemplatesAtStartUp)
 {
     window.load();
-    const QImage shot = screenshot();
+    const QImage shot = grab();
     shot.save(QStringLiteral("startup-offscreen.png"));
     EXPECT_FALSE(hasColourNear(shot, QRect(108, 4, 400, 110), QColor(255, 0, 255), 0)) << "the box is empty";
     EXPECT_FALSE(hasColourNear(shot, QRect(0, 570, 639, 54), QColor(214, 0, 0))) << "templates are hidden";
@@ -340,18 +308,10 @@ TEST_F(WindowTest, DrawsTheQuestionInMagentaThoughTheBoxIsDisabled)
 {
     window.load();
     form.Mondai.setText(quiz.bank.text(8)); // the longest question
-    const QImage shot = screenshot();
+    const QImage shot = grab();
     shot.save(QStringLiteral("question-offscreen.png"));
-    EXPECT_FALSE(widgetFor(window, form.Mondai)->isEnabled());
+    EXPECT_FALSE(WindowRig::widget(form.Mondai)->isEnabled());
     EXPECT_TRUE(hasColourNear(shot, QRect(104, 0, 409, 121), QColor(255, 0, 255), 0));
 }
 
 } // namespace
-
-int main(int argc, char** argv)
-{
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}

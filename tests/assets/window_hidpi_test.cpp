@@ -16,6 +16,8 @@ using namespace pelmora::test;
 namespace {
 
 constexpr int kRatio = 2;
+// Before main() starts Qt, which reads it once.
+[[maybe_unused]] const bool kScaled = qputenv("QT_SCALE_FACTOR", QByteArray::number(kRatio));
 
 // The part of the window's image under a control, in device pixels.
 QImage underControl(const QImage& window, const VisualControl& control)
@@ -80,12 +82,3 @@ TEST(WindowAtTwiceTheDensity, SceneSlotsShowTheCharactersSharp)
 }
 
 } // namespace
-
-int main(int argc, char* argv[])
-{
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    qputenv("QT_SCALE_FACTOR", QByteArray::number(kRatio));
-    QApplication app(argc, argv);
-    testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}

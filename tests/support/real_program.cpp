@@ -136,10 +136,13 @@ void RealProgram::findWindow(const QString& name)
     waited.start();
     QByteArray id;
     while (id.isEmpty() && waited.elapsed() < deadline(20000) && running()) {
-        run(QStringLiteral("xdotool"), {QStringLiteral("search"), QStringLiteral("--onlyvisible"),
-                                        QStringLiteral("--name"), QLatin1Char('^') + name + QLatin1Char('$')},
-            &id);
-        id = id.trimmed().split('\n').value(0);
+        id = runTool(QStringLiteral("xdotool"),
+                     {QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--name"),
+                      QLatin1Char('^') + name + QLatin1Char('$')},
+                     deadline(10000), display_)
+                 .output.trimmed()
+                 .split('\n')
+                 .value(0);
         if (id.isEmpty())
             QThread::msleep(50);
     }
@@ -176,24 +179,32 @@ RealProgram::~RealProgram()
     }
 }
 
-bool RealProgram::run(const QString& tool, const QStringList& arguments, QByteArray* output) const
+ToolRun runTool(const QString& tool, const QStringList& arguments, int timeoutMs, const QString& display)
 {
     QProcess process;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("DISPLAY"), display_);
-    process.setProcessEnvironment(env);
+    if (!display.isEmpty()) {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("DISPLAY"), display);
+        process.setProcessEnvironment(env);
+    }
     process.start(tool, arguments);
-    if (!process.waitForFinished(deadline(10000)))
-        return false;
-    if (output)
-        *output = process.readAllStandardOutput();
-    return process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
+    ToolRun run;
+    if (!process.waitForFinished(timeoutMs)) {
+        run.errors = "did not end within the deadline: " + process.errorString().toUtf8();
+        return run;
+    }
+    run.output = process.readAllStandardOutput();
+    run.errors = process.readAllStandardError();
+    run.ok = process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
+    return run;
 }
 
 QImage RealProgram::screenshot() const
 {
-    QByteArray png;
-    run(QStringLiteral("import"), {QStringLiteral("-window"), windowId_, QStringLiteral("png:-")}, &png);
+    const QByteArray png =
+        runTool(QStringLiteral("import"), {QStringLiteral("-window"), windowId_, QStringLiteral("png:-")},
+                deadline(10000), display_)
+            .output;
     return QImage::fromData(png, "PNG").convertToFormat(QImage::Format_RGB32);
 }
 
@@ -215,9 +226,10 @@ bool RealProgram::waitFor(const std::function<bool(const QImage&)>& test, int ti
 
 void RealProgram::click(int x, int y) const
 {
-    run(QStringLiteral("xdotool"), {QStringLiteral("mousemove"), QStringLiteral("--window"), windowId_,
-                                    QString::number(x), QString::number(y), QStringLiteral("click"),
-                                    QStringLiteral("1")});
+    runTool(QStringLiteral("xdotool"),
+            {QStringLiteral("mousemove"), QStringLiteral("--window"), windowId_, QString::number(x),
+             QString::number(y), QStringLiteral("click"), QStringLiteral("1")},
+            deadline(10000), display_);
 }
 
 QByteArray RealProgram::audio() const

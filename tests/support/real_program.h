@@ -42,6 +42,15 @@ constexpr int deadline(int milliseconds)
     return milliseconds * kSlowdown;
 }
 
+// A tool run to its end, on an X display if one is given.
+struct ToolRun {
+    bool ok = false; // ended by itself with status 0
+    QByteArray output;
+    QByteArray errors;
+};
+ToolRun runTool(const QString& tool, const QStringList& arguments, int timeoutMs = deadline(10000),
+                const QString& display = {});
+
 // An X server of its own, on a display nobody else uses, answering before
 // the constructor returns.
 class Xvfb {
@@ -126,7 +135,6 @@ public:
 
 private:
     void start(const QString& program, const Launch& launch);
-    bool run(const QString& tool, const QStringList& arguments, QByteArray* output = nullptr) const;
     qint64 waitForEnd();
     void waitForFirstFrame() const;
     void findWindow(const QString& name);
