@@ -26,7 +26,6 @@ public:
     // Lays the stage out `scale` times larger than designed, centred in an
     // area of the given size.
     void fit(QSize area, double scale);
-    double scale() const { return scale_; }
 
 private:
     QWidget* bind(CommandButton& model);

@@ -2,13 +2,8 @@
 // drawn anew at that density, pixel for pixel, never enlarged.
 
 #include "art.h"
-#include "form1.h"
 #include "pixels.h"
-#include "window.h"
-
-#include <QApplication>
-
-#include <gtest/gtest.h>
+#include "window_rig.h"
 
 using namespace pelmora;
 using namespace pelmora::test;
@@ -31,19 +26,13 @@ QImage sharp(Art art)
     return renderArt(art, kRatio).convertToFormat(QImage::Format_RGB32);
 }
 
-QImage grab(Window& window)
-{
-    window.show();
-    QApplication::processEvents();
-    return window.grab().toImage().convertToFormat(QImage::Format_RGB32);
-}
+// The window alone, before start-up.
+using WindowAtTwiceTheDensity = WindowRig;
 
-TEST(WindowAtTwiceTheDensity, ShowsThePicturesFromTheStart)
+TEST_F(WindowAtTwiceTheDensity, ShowsThePicturesFromTheStart)
 {
-    Form1 form;
-    Window window(form);
     ASSERT_EQ(window.devicePixelRatioF(), kRatio);
-    const QImage image = grab(window);
+    const QImage image = grab();
     ASSERT_EQ(image.size(), QSize(Form1::kClientWidth * kRatio, Form1::kClientHeight * kRatio));
 
     // In each column the lower tree stands in front and covers the bottom
@@ -61,10 +50,8 @@ TEST(WindowAtTwiceTheDensity, ShowsThePicturesFromTheStart)
     EXPECT_EQ(underControl(image, form.No), sharp(Art::Cross));
 }
 
-TEST(WindowAtTwiceTheDensity, SceneSlotsShowTheCharactersSharp)
+TEST_F(WindowAtTwiceTheDensity, SceneSlotsShowTheCharactersSharp)
 {
-    Form1 form;
-    Window window(form);
     form.YES.setVisible(false);
     form.No.setVisible(false);
     const Art characters[] = {Art::Santa, Art::Reindeer, Art::Bell, Art::Snowman};
@@ -74,7 +61,7 @@ TEST(WindowAtTwiceTheDensity, SceneSlotsShowTheCharactersSharp)
         form.Image1[i].setLeft(100 + 110 * (i % 3));
         form.Image1[i].setTop(130 + 150 * (i / 3));
     }
-    const QImage image = grab(window);
+    const QImage image = grab();
     for (int i = 0; i < 4; ++i) {
         SCOPED_TRACE(artName(characters[i]));
         EXPECT_EQ(underControl(image, form.Image1[i]), sharp(characters[i]));
