@@ -137,10 +137,7 @@ ParsedCommandLine parseCommandLine(const QStringList& arguments)
         const QString& argument = arguments[i];
         const std::string typed = argument.toStdString();
         if (!argument.startsWith(QLatin1Char('-')) || argument == QLatin1String("-") || argument == QLatin1String("--"))
-            return failure("unexpected argument \"" + (argument == QLatin1String("--") && i + 1 < arguments.size()
-                                                            ? arguments[i + 1].toStdString()
-                                                            : typed)
-                           + "\" (pelmora takes no file or word, only options)");
+            return failure("unexpected argument \"" + typed + "\" (pelmora takes no file or word, only options)");
         const bool isLong = argument.startsWith(QLatin1String("--"));
         const QString word = argument.mid(isLong ? 2 : 1);
         const QString name = word.section(QLatin1Char('='), 0, 0);

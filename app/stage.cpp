@@ -39,7 +39,6 @@ void setColours(QWidget& widget, QPalette::ColorRole text, const TextStyle& styl
 
 Stage::Stage(Form1& form, QWidget* parent) : QWidget(parent), form_(form)
 {
-    setObjectName(QStringLiteral("stage"));
     setGeometry(0, 0, Form1::kClientWidth, Form1::kClientHeight);
     mirrors_.push_back([this] { setFont(qtFont(form_.font, scale_)); });
 
@@ -48,7 +47,6 @@ Stage::Stage(Form1& form, QWidget* parent) : QWidget(parent), form_(form)
     const auto order = form_.stackingOrder();
     for (auto it = order.rbegin(); it != order.rend(); ++it) {
         QWidget* widget = std::visit([this](auto* model) { return bind(*model); }, *it);
-        widget->setObjectName(QString::fromStdString(visual(*it).displayName()));
         widgets_[&visual(*it)] = widget;
         widget->raise();
     }

@@ -10,6 +10,7 @@ namespace pelmora {
 TimerBridge::TimerBridge(Timer& model, Pace& pace, Due due, QObject* parent)
     : QObject(parent), model_(model), pace_(pace), timer_(new QTimer(this))
 {
+    // Named after its model, so that whoever watches the window can find it.
     timer_->setObjectName(QString::fromStdString(model.displayName()));
     timer_->setTimerType(Qt::PreciseTimer);
     connect(timer_, &QTimer::timeout, this, [this, due = std::move(due)] { timeout(due); });

@@ -32,10 +32,8 @@ Window::Window(Form1& form, int stretch, QWidget* parent)
     stage_ = new Stage(form_, this);
 
     for (std::size_t i = 0; i < form_.Answer.size(); ++i) {
-        QPushButton* button = stage_->button(form_.Answer[i]);
-        answerButtons_.at(i) = button;
         const auto index = static_cast<std::int16_t>(i);
-        connect(button, &QPushButton::clicked, this, [this, index] {
+        connect(stage_->button(form_.Answer[i]), &QPushButton::clicked, this, [this, index] {
             if (probe_)
                 probe_->clicked(index);
             run("Answer_Click", [this, index] { form_.clickAnswer(index); });
@@ -55,8 +53,6 @@ Window::Window(Form1& form, int stretch, QWidget* parent)
     if (QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
 }
-
-Window::~Window() = default;
 
 void Window::load()
 {
@@ -162,7 +158,7 @@ void Window::keyPressEvent(QKeyEvent* event)
         // The button's own click, so a disabled button does nothing and the
         // mouse's handler runs with the same index. A key held down answers once.
         if (!event->isAutoRepeat())
-            answerButtons_.at(key == Qt::Key_0 ? 9 : static_cast<std::size_t>(key - Qt::Key_1))->click();
+            stage_->button(form_.Answer.at(key == Qt::Key_0 ? 9 : static_cast<std::size_t>(key - Qt::Key_1)))->click();
     } else if (plain && key == Qt::Key_F11) {
         setFullScreen(!fullScreen_);
     } else if (plain && key == Qt::Key_Escape && fullScreen_) {

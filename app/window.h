@@ -5,14 +5,10 @@
 
 #include <QWidget>
 
-#include <array>
 #include <exception>
 #include <functional>
-#include <memory>
 #include <string>
 #include <vector>
-
-class QPushButton;
 
 namespace pelmora {
 
@@ -40,7 +36,6 @@ public:
 
     // The waits the child sees last `stretch` times as long (see Pace).
     explicit Window(Form1& form, int stretch = Pace::kPlain, QWidget* parent = nullptr);
-    ~Window() override;
 
     // Raises the Load event; call it before the window is first shown.
     void load();
@@ -80,7 +75,6 @@ private:
     Form1& form_;
     Pace pace_;
     Stage* stage_;
-    std::array<QPushButton*, 10> answerButtons_{};
     std::vector<TimerBridge*> timers_;
     bool fullScreen_ = false;
     QPoint windowedPosition_;
