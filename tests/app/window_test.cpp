@@ -2,14 +2,18 @@
 #include "fonts.h"
 #include "pixels.h"
 #include "quiz_script.h"
+#include "trace.h"
+#include "trace_probe.h"
 #include "window_rig.h"
 
-#include <QElapsedTimer>
+#include <QFile>
 #include <QFontInfo>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QTextEdit>
+#include <QTemporaryDir>
 #include <QTimer>
+#include <QtTest/QTest>
 
 using namespace pelmora;
 using namespace pelmora::test;
@@ -110,11 +114,7 @@ TEST_F(WindowTest, RunsTheBoundHandlerOnAClickAndATick)
     QTimer* timer1 = timerFor(window, form.Timer1);
     ASSERT_TRUE(timer1->isActive());
     EXPECT_EQ(timer1->interval(), 1);
-    QElapsedTimer waited;
-    waited.start();
-    while (form.Mondai.text().empty() && waited.elapsed() < 30000)
-        QApplication::processEvents(QEventLoop::WaitForMoreEvents, 100);
-    ASSERT_FALSE(form.Mondai.text().empty()) << "Timer1 never ticked";
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !form.Mondai.text().empty(); }, 30000)) << "Timer1 never ticked";
     EXPECT_FALSE(timer1->isActive());
     EXPECT_TRUE(button(1)->isEnabled());
 
@@ -125,6 +125,35 @@ TEST_F(WindowTest, RunsTheBoundHandlerOnAClickAndATick)
     EXPECT_EQ(timerFor(window, form.Timer2)->interval(), 5000);
     EXPECT_EQ(timerFor(window, form.Timer3)->interval(), 3100);
     EXPECT_TRUE(errors.empty());
+}
+
+// The points the benchmarks time, each written as its event comes once a
+// probe is installed: the first frame, a tick with how late it came, a click
+// with its index, and the mark painted.
+TEST_F(WindowTest, TraceProbeWritesWhatTheBenchmarksTime)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("trace.txt"));
+    // Read once, at the first trace point of the process; no other test traces.
+    qputenv("PELMORA_TRACE", path.toLocal8Bit());
+    ASSERT_TRUE(trace::enabled());
+    TraceProbe probe(window, form);
+    window.load();
+    form.Timer1.setInterval(1);
+    grab();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !form.Mondai.text().empty(); }, 30000)) << "Timer1 never ticked";
+    button(1)->click();
+    QFile file(path);
+    const auto traced = [&](const QByteArray& line) {
+        file.open(QIODevice::ReadOnly);
+        const bool found = file.readAll().contains(line);
+        file.close();
+        return found;
+    };
+    EXPECT_TRUE(QTest::qWaitFor([&] { return traced(" mark-painted YES\n"); }, 30000));
+    for (const char* line : {" first-frame \n", " tick Timer1_Timer ", " click 1\n"})
+        EXPECT_TRUE(traced(line)) << line;
+    EXPECT_FALSE(traced(" No\n")) << "the cross was never painted";
 }
 
 TEST_F(WindowTest, StopsAnErrorAtTheHandlerAndTakesNoMoreEvents)
