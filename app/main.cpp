@@ -52,7 +52,7 @@ int main(int argc, char* argv[])
     pelmora::Quiz quiz(form, sound);
     quiz.bind();
 
-    pelmora::Window window(form);
+    pelmora::Window window(form, command.options.slow);
     std::unique_ptr<pelmora::TraceProbe> probe;
     if (pelmora::trace::enabled())
         probe = std::make_unique<pelmora::TraceProbe>(window, form);

@@ -9,6 +9,18 @@ namespace {
 
 using Action = ParsedCommandLine::Action;
 
+std::string takeSlow(ParsedCommandLine& p, const QString& value)
+{
+    const bool digits = !value.isEmpty() && value.size() <= 2
+                        && std::all_of(value.begin(), value.end(), [](QChar c) { return c >= u'0' && c <= u'9'; });
+    const int n = digits ? value.toInt() : 0;
+    if (n < Pace::kPlain || n > Pace::kSlowest)
+        return "--slow takes a number from " + std::to_string(Pace::kPlain) + " to " + std::to_string(Pace::kSlowest)
+               + ", not \"" + value.toStdString() + "\"";
+    p.options.slow = n;
+    return {};
+}
+
 const OptionSpec kOptions[] = {
     {'f', "fullscreen", "全画面で遊ぶ / play full screen", [](ParsedCommandLine& p) { p.options.fullScreen = true; }},
     {'w', "window", "ウィンドウで遊ぶ（ふつう） / play in the window (the default)",
@@ -21,6 +33,9 @@ const OptionSpec kOptions[] = {
          if (p.options.sound != SoundChoice::Mute)
              p.options.sound = SoundChoice::NoMusic;
      }},
+    {0, "slow", "ゆっくり遊ぶ / play slowly", nullptr,
+     {"絵と○×を N ばい長く見せる（N は 1〜10、ふつうは 1）", "each scene and each mark stays N times as long (N from 1 to 10)"},
+     "N", &takeSlow},
     {'h', "help", "この説明を出す / show this help", [](ParsedCommandLine& p) { p.action = Action::Help; }},
     {'v', "version", "バージョンを出す / show the version",
      [](ParsedCommandLine& p) {
@@ -38,6 +53,7 @@ const KeySpec kKeys[] = {
     {"M",
      {"音楽を止める・また流す（答えの音はそのまま）",
       "switch the music off and on again (the answer sounds stay)"}},
+    {"Pause, P", {"クイズをとめる。もういちど押すと、つづきから", "hold the quiz where it stands; press again to go on"}},
 };
 
 // The options QApplication and QGuiApplication document, and whether each
@@ -119,7 +135,7 @@ ParsedCommandLine parseCommandLine(const QStringList& arguments)
 {
     // The options apply in order once all are known to be good, so that a
     // mistyped command line is never run or explained away.
-    std::vector<const OptionSpec*> given;
+    std::vector<std::pair<const OptionSpec*, QString>> given; // with the value, if it takes one
     for (qsizetype i = 1; i < arguments.size(); ++i) {
         const QString& argument = arguments[i];
         const std::string typed = argument.toStdString();
@@ -137,9 +153,19 @@ ParsedCommandLine parseCommandLine(const QStringList& arguments)
             const OptionSpec* option = byLongName(name);
             if (!option)
                 return failure("unknown option \"" + typed + "\"");
-            if (word.contains(QLatin1Char('=')))
-                return failure("the option \"--" + name.toStdString() + "\" takes no value, as in \"" + typed + "\"");
-            given.push_back(option);
+            const bool joined = word.contains(QLatin1Char('='));
+            if (!option->take) {
+                if (joined)
+                    return failure("the option \"--" + name.toStdString() + "\" takes no value, as in \"" + typed + "\"");
+                given.push_back({option, {}});
+            } else if (joined) {
+                given.push_back({option, word.section(QLatin1Char('='), 1)});
+            } else if (i + 1 < arguments.size()) {
+                given.push_back({option, arguments[++i]});
+            } else {
+                return failure("the option \"" + typed + "\" needs a value, as in \"" + typed + " " + option->valueName
+                               + "\"");
+            }
             continue;
         }
         // Short options may be written together, as in -fm.
@@ -147,12 +173,16 @@ ParsedCommandLine parseCommandLine(const QStringList& arguments)
             const OptionSpec* option = byShortName(letter);
             if (!option)
                 return failure("unknown option \"" + typed + "\"");
-            given.push_back(option);
+            given.push_back({option, {}});
         }
     }
     ParsedCommandLine result;
-    for (const OptionSpec* option : given)
-        option->apply(result);
+    for (const auto& [option, value] : given) {
+        if (!option->take)
+            option->apply(result);
+        else if (const std::string refused = option->take(result, value); !refused.empty())
+            return failure(refused);
+    }
     return result;
 }
 
@@ -166,7 +196,7 @@ std::string helpText()
                        "オプション / Options:\n";
     for (const OptionSpec& option : kOptions) {
         const std::string label = (option.shortName ? std::string{'-', option.shortName, ',', ' '} : "    ")
-                                  + "--" + option.longName;
+                                  + "--" + option.longName + (option.valueName ? std::string(" ") + option.valueName : "");
         addRow(text, label, {option.help, option.moreHelp[0], option.moreHelp[1]});
     }
     text += "\nキー / Keys:\n";

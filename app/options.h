@@ -1,5 +1,7 @@
 #pragma once
 
+#include "pace.h"
+
 #include <QStringList>
 
 #include <span>
@@ -16,6 +18,8 @@ enum class SoundChoice {
 struct Options {
     bool fullScreen = false;
     SoundChoice sound = SoundChoice::All;
+    // How many times as long the child's waits last.
+    int slow = Pace::kPlain;
     friend bool operator==(const Options&, const Options&) = default;
 };
 
@@ -35,6 +39,11 @@ struct OptionSpec {
     const char* help;     // "Japanese / English"
     void (*apply)(ParsedCommandLine& parsed);
     const char* moreHelp[2] = {}; // further lines of --help, if any
+    // An option with a value, as in "--slow 3" or "--slow=3": the value's
+    // name in --help, and what it does with it; says why a value is
+    // refused, or nothing. `apply` is then unused.
+    const char* valueName = nullptr;
+    std::string (*take)(ParsedCommandLine& parsed, const QString& value) = nullptr;
 };
 std::span<const OptionSpec> options();
 

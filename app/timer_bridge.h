@@ -1,6 +1,7 @@
 #pragma once
 
 #include "controls.h"
+#include "pace.h"
 
 #include <QObject>
 
@@ -12,26 +13,36 @@ class QTimer;
 namespace pelmora {
 
 // One QTimer behind one timer model: it runs while the model says so, and
-// restarts its countdown whenever the model restarts it. A timeout calls
-// `due`, which ticks the model through whatever guards the handlers.
+// restarts its countdown whenever the model restarts it, for as long as the
+// pace makes that countdown. A timeout calls `due`, which ticks the model
+// through whatever guards the handlers.
 class TimerBridge : public QObject {
 public:
     using Due = std::function<void(const TimerBridge&)>;
-    TimerBridge(Timer& model, Due due, QObject* parent);
+    // `pace` must follow the model and outlive the bridge.
+    TimerBridge(Timer& model, Pace& pace, Due due, QObject* parent);
 
     const Timer& model() const { return model_; }
-    // When the countdown last started.
-    std::chrono::steady_clock::time_point startedAt() const { return startedAt_; }
+    // When the tick being delivered was due.
+    std::chrono::steady_clock::time_point dueAt() const { return delivering_; }
+    // Sets the QTimer to what the pace now says, after a pause or its end.
+    void follow();
     // Stops for good, whatever the model says from now on.
     void halt();
 
+    // The clock the pace is told the time on, in milliseconds.
+    static Pace::Millis now();
+
 private:
-    void follow();
+    void restart();
+    void follow(Pace::Millis at);
+    void timeout(const Due& due);
 
     Timer& model_;
+    Pace& pace_;
     QTimer* timer_;
     bool halted_ = false;
-    std::chrono::steady_clock::time_point startedAt_;
+    std::chrono::steady_clock::time_point armedFor_, delivering_;
 };
 
 } // namespace pelmora

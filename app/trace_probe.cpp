@@ -31,12 +31,10 @@ void TraceProbe::clicked(std::int16_t index)
 
 void TraceProbe::due(const TimerBridge& timer, const char* handler)
 {
-    // How late this tick is against the countdown's own beat.
-    const auto since = std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now()
-                                                                             - timer.startedAt())
-                           .count();
-    const long long interval = timer.model().interval() * 1000LL;
-    const long long late = since - (since + interval / 2) / interval * interval;
+    // How late this tick is against the time it was due.
+    const long long late = std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now()
+                                                                                 - timer.dueAt())
+                               .count();
     trace::event("tick", std::string(handler) + " " + std::to_string(late));
 }
 

@@ -18,12 +18,12 @@
 
 namespace pelmora {
 
-Window::Window(Form1& form, QWidget* parent)
+Window::Window(Form1& form, int stretch, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint
                           | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint
                           | (Form1::kMinButton ? Qt::WindowMinimizeButtonHint : Qt::Widget)
                           | (Form1::kMaxButton ? Qt::WindowMaximizeButtonHint : Qt::Widget)),
-      form_(form)
+      form_(form), pace_(stretch)
 {
     setWindowTitle(QString::fromLatin1(Form1::kCaption));
     setFixedSize(Form1::kClientWidth, Form1::kClientHeight);
@@ -42,7 +42,8 @@ Window::Window(Form1& form, QWidget* parent)
 
     for (auto [timer, handler] : {std::pair{&form_.Timer1, "Timer1_Timer"}, std::pair{&form_.Timer2, "Timer2_Timer"},
                                   std::pair{&form_.Timer3, "Timer3_Timer"}}) {
-        timers_.push_back(new TimerBridge(*timer, [this, handler](const TimerBridge& bridge) {
+        pace_.follow(*timer, waitOf(form_, *timer));
+        timers_.push_back(new TimerBridge(*timer, pace_, [this, handler](const TimerBridge& bridge) {
             if (probe_)
                 probe_->due(bridge, handler);
             run(handler, [&bridge] { bridge.model().tick(); });
@@ -136,6 +137,19 @@ void Window::resizeEvent(QResizeEvent* event)
     layOut();
 }
 
+void Window::setPaused(bool paused)
+{
+    const Pace::Millis now = TimerBridge::now();
+    if (paused)
+        pace_.pause(now);
+    else
+        pace_.resume(now);
+    for (TimerBridge* timer : timers_)
+        timer->follow();
+    setWindowTitle(paused ? QStringLiteral("%1（いちじていし）").arg(QLatin1String(Form1::kCaption))
+                          : QString::fromLatin1(Form1::kCaption));
+}
+
 void Window::keyPressEvent(QKeyEvent* event)
 {
     const int key = event->key();
@@ -152,6 +166,9 @@ void Window::keyPressEvent(QKeyEvent* event)
     } else if (plain && key == Qt::Key_M && onMusicKey) {
         if (!event->isAutoRepeat())
             onMusicKey();
+    } else if (plain && (key == Qt::Key_Pause || key == Qt::Key_P)) {
+        if (!event->isAutoRepeat())
+            setPaused(!paused());
     } else {
         QWidget::keyPressEvent(event);
     }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "form1.h"
+#include "pace.h"
 
 #include <QWidget>
 
@@ -27,12 +28,14 @@ public:
 // The window around the stage. A click or a tick calls the bound handler and
 // nothing else; an error escaping a handler stops here. The number keys press
 // the answer buttons, F11 switches full screen on and off, Esc leaves it.
+// Pause or P holds the quiz where it stands, and lets it go on again.
 class Window : public QWidget {
 public:
     // Called with the handler's name and the error that escaped it.
     using ErrorReporter = std::function<void(const std::string& handler, const std::exception& error)>;
 
-    explicit Window(Form1& form, QWidget* parent = nullptr);
+    // The waits the child sees last `stretch` times as long (see Pace).
+    explicit Window(Form1& form, int stretch = Pace::kPlain, QWidget* parent = nullptr);
 
     // Raises the Load event; call it before the window is first shown.
     void load();
@@ -54,6 +57,12 @@ public:
     // Shows the window full screen, or back in its own size and place.
     void setFullScreen(bool fullScreen);
 
+    // Holds the scene or the mark on screen, its countdown kept, or lets the
+    // quiz go on with what was left. Nothing on screen changes; only the
+    // title says so.
+    void setPaused(bool paused);
+    bool paused() const { return pace_.paused(); }
+
 protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
@@ -66,6 +75,7 @@ private:
     void layOut();
 
     Form1& form_;
+    Pace pace_;
     Stage* stage_;
     std::vector<TimerBridge*> timers_;
     bool fullScreen_ = false;

@@ -94,6 +94,25 @@ TEST(CommandLine, RejectsAnUnknownOptionByName)
     EXPECT_NE(valued.error.find("--fullscreen"), std::string::npos) << valued.error;
 }
 
+TEST(CommandLine, SlowTakesANumberFromOneToTenAndRefusesAnyOther)
+{
+    EXPECT_EQ(parse({}).options.slow, 1);
+    EXPECT_EQ(parse({"--slow", "3"}).options.slow, 3);
+    EXPECT_EQ(parse({"-f", "--slow=10", "-m"}).options, (Options{true, SoundChoice::Mute, 10}));
+    EXPECT_EQ(parse({"--slow", "1"}).options, Options{});
+    for (const QStringList& arguments :
+         {QStringList{"--slow", "0"}, QStringList{"--slow", "11"}, QStringList{"--slow", "-1"}, QStringList{"--slow=2.5"},
+          QStringList{"--slow", "two"}, QStringList{"--slow="}, QStringList{"--slow", "+3"}, QStringList{"--slow"},
+          QStringList{"--slow", "100000000000"}, QStringList{"-s", "2"}}) {
+        const ParsedCommandLine parsed = parse(arguments);
+        EXPECT_EQ(parsed.action, Action::Error) << arguments.join(' ').toStdString();
+        EXPECT_NE(parsed.error.find(arguments[0].left(2) == "-s" ? "\"-s\"" : "--slow"), std::string::npos) << parsed.error;
+        EXPECT_NE(parsed.error.find("see \"pelmora --help\""), std::string::npos) << parsed.error;
+        EXPECT_EQ(parsed.error.find('\n'), std::string::npos);
+    }
+    EXPECT_NE(parse({"--slow", "11"}).error.find("from 1 to 10, not \"11\""), std::string::npos);
+}
+
 TEST(CommandLine, LeavesQtsOwnOptionsAndTheirValuesToQt)
 {
     const ParsedCommandLine parsed =
@@ -125,7 +144,10 @@ TEST(CommandLine, HelpNamesEveryOptionAndKeyInJapaneseAndEnglish)
                              "-v, --version", "F11", "Esc", "Usage", "使い方", "全画面", "テンキー", "keypad", "-platform"})
         EXPECT_NE(help.find(text), std::string::npos) << text;
     for (const OptionSpec& option : options())
-        EXPECT_NE(help.find(std::string("--") + option.longName + "  "), std::string::npos) << option.longName;
+        EXPECT_NE(help.find(std::string("--") + option.longName + (option.valueName ? std::string(" ") + option.valueName : "")
+                            + "  "),
+                  std::string::npos)
+            << option.longName;
     for (const KeySpec& key : keys())
         EXPECT_NE(help.find(std::string("  ") + key.keys + " "), std::string::npos) << key.keys;
     EXPECT_EQ(versionText(), std::string("pelmora ") + PELMORA_VERSION + "\n");
@@ -169,8 +191,11 @@ TEST(CommandLine, ManualAndAppStreamEntryKeepInStepWithTheProgram)
     std::vector<std::string> expected;
     for (const OptionSpec& option : options()) {
         const std::string longName = roff(std::string("--") + option.longName);
-        expected.push_back(option.shortName ? ".BR " + roff(std::string{'-', option.shortName}) + " \", \" " + longName
-                                            : ".B " + longName);
+        if (option.valueName)
+            expected.push_back(".BI " + longName + " \" " + option.valueName + "\"");
+        else
+            expected.push_back(option.shortName ? ".BR " + roff(std::string{'-', option.shortName}) + " \", \" " + longName
+                                                : ".B " + longName);
         EXPECT_NE(appstream.find(std::string("--") + option.longName), std::string::npos) << option.longName;
     }
     EXPECT_EQ(manualItems(manual, "OPTIONS"), expected);

@@ -86,7 +86,7 @@ TEST_F(Keys, DoNothingForADisabledButtonOrWithAModifier)
 // models so that a whole quiz takes no time.
 class QuizWindow : public WindowRig {
 protected:
-    QuizWindow()
+    explicit QuizWindow(int stretch = Pace::kPlain) : WindowRig(stretch)
     {
         window.load();
         window.show();
@@ -96,6 +96,8 @@ protected:
 // Answered from the keyboard.
 class KeysInTheQuiz : public QuizWindow {
 protected:
+    using QuizWindow::QuizWindow;
+
     // Everything a key could change.
     std::string state()
     {
@@ -166,6 +168,52 @@ TEST_F(KeysInTheQuiz, ChangeNothingDuringASceneNorAfterTheResult)
     pressAll();
     EXPECT_EQ(state(), result);
     EXPECT_EQ(grab(), before);
+}
+
+// Slowed three times, and paused with either key.
+class SlowWindow : public KeysInTheQuiz {
+protected:
+    SlowWindow() : KeysInTheQuiz(3) {}
+};
+
+TEST_F(SlowWindow, PauseAndPHoldTheQuizAsItStandsAndTheKeysDoWhatTheyWould)
+{
+    QTimer* timer1 = timerFor(window, form.Timer1);
+    QTimer* timer2 = timerFor(window, form.Timer2);
+    EXPECT_EQ(timer1->interval(), 24000);
+    EXPECT_EQ(timerFor(window, form.Timer3)->interval(), 3100) << "the music keeps its own time";
+
+    // In the scene: held, and the number keys still do nothing.
+    const QImage scene = grab();
+    QTest::keyClick(&window, Qt::Key_Pause);
+    EXPECT_TRUE(window.paused());
+    EXPECT_FALSE(timer1->isActive());
+    EXPECT_TRUE(timerFor(window, form.Timer3)->isActive());
+    EXPECT_EQ(window.windowTitle(), QStringLiteral("Pelmora（いちじていし）"));
+    const std::string held = state();
+    QTest::keyClick(&window, Qt::Key_2);
+    EXPECT_EQ(state(), held);
+    EXPECT_EQ(grab(), scene) << "nothing on screen changes";
+    QTest::keyClick(&window, Qt::Key_P);
+    EXPECT_FALSE(window.paused());
+    EXPECT_EQ(window.windowTitle(), QStringLiteral("Pelmora"));
+    ASSERT_TRUE(timer1->isActive());
+    EXPECT_LE(timer1->remainingTime(), 24000);
+    EXPECT_GT(timer1->remainingTime(), 12000) << "the countdown goes on with what was left";
+
+    // At a question: an answer counts at once, and its mark stays, whole,
+    // until the pause ends.
+    form.Timer1.tick();
+    QTest::keyClick(&window, Qt::Key_P);
+    QTest::keyClick(&window, Qt::Key_2);
+    EXPECT_EQ(quiz.Score, 1);
+    EXPECT_TRUE(shown(form.YES));
+    EXPECT_FALSE(timer1->isActive());
+    EXPECT_FALSE(timer2->isActive());
+    QTest::keyClick(&window, Qt::Key_P);
+    ASSERT_TRUE(timer2->isActive());
+    EXPECT_EQ(timer2->interval(), 15000);
+    EXPECT_EQ(timer1->interval(), 24000);
 }
 
 // Full screen on the 1280 x 1024 screen: 1024 / 624 times larger.

@@ -15,13 +15,15 @@ struct QuizRig {
     static constexpr const char* kDirectory = "C:\\Apps\\Quiz";
     enum class Time { Virtual, Window };
 
-    explicit QuizRig(Time time = Time::Virtual)
+    // In virtual time the waits the child sees last `stretch` times as long;
+    // a window keeps its own pace.
+    explicit QuizRig(Time time = Time::Virtual, int stretch = Pace::kPlain) : clock(stretch)
     {
         if (time == Time::Virtual)
-            for (Timer* timer : timersOf(form))
-                clock.attach(*timer);
+            clock.attach(form);
         quiz.bind();
     }
+    explicit QuizRig(int stretch) : QuizRig(Time::Virtual, stretch) {}
 
     // Start-up, then the given number of virtual milliseconds.
     void start(std::int64_t milliseconds = 0)

@@ -2,50 +2,42 @@
 
 namespace pelmora {
 
-void VirtualClock::attach(Timer& timer)
+void VirtualClock::attach(Timer& timer, Pace::Wait wait)
 {
-    entries_.reserve(8);
-    entries_.push_back({&timer, std::nullopt});
-    const std::size_t at = entries_.size() - 1;
-    timer.setListener([this, at] { reschedule(entries_[at]); });
-    reschedule(entries_[at]);
+    timers_.push_back(&timer);
+    pace_.follow(timer, wait);
+    timer.setListener([this, &timer] { pace_.restarted(timer, now_); });
+    pace_.restarted(timer, now_);
 }
 
-void VirtualClock::reschedule(Entry& entry)
+void VirtualClock::attach(Form1& form)
 {
-    if (entry.timer->running())
-        entry.due = now_ + entry.timer->interval();
-    else
-        entry.due.reset();
+    for (Timer* timer : {&form.Timer1, &form.Timer2, &form.Timer3})
+        attach(*timer, waitOf(form, *timer));
 }
 
 void VirtualClock::advance(std::int64_t milliseconds)
 {
     const std::int64_t target = now_ + milliseconds;
     for (;;) {
-        Entry* next = nullptr;
-        for (Entry& entry : entries_) {
-            if (entry.due && *entry.due <= target && (!next || *entry.due < *next->due))
-                next = &entry;
+        Timer* next = nullptr;
+        std::int64_t nextDue = target;
+        for (Timer* timer : timers_) {
+            const auto due = pace_.due(*timer);
+            if (due && *due <= nextDue && (!next || *due < nextDue)) {
+                next = timer;
+                nextDue = *due;
+            }
         }
         if (!next)
             break;
-        now_ = *next->due;
+        now_ = nextDue;
         // The next countdown starts as this tick comes, as a real timer's
         // does; a handler that stops or restarts its timer reschedules it.
-        next->due = now_ + next->timer->interval();
-        next->timer->tick();
+        pace_.ticked(*next, now_);
+        next->tick();
     }
     now_ = target;
-}
-
-std::optional<std::int64_t> VirtualClock::dueTime(const Timer& timer) const
-{
-    for (const Entry& entry : entries_) {
-        if (entry.timer == &timer)
-            return entry.due;
-    }
-    return std::nullopt;
 }
 
 } // namespace pelmora

@@ -24,7 +24,7 @@ inline QTimer* timerFor(const Window& window, const Timer& timer)
 // error that escapes a handler is written down instead of ending the test.
 class WindowRig : public ::testing::Test {
 protected:
-    WindowRig()
+    explicit WindowRig(int stretch = Pace::kPlain) : window(form, stretch)
     {
         window.setErrorReporter([this](const std::string& handler, const std::exception& error) {
             errors.push_back(handler + ": " + error.what());

@@ -1,0 +1,42 @@
+// The real program slowed down: --slow 2 makes the first scene last 16 s.
+
+#include "real_program.h"
+
+#include <gtest/gtest.h>
+
+using namespace pelmora::e2e;
+
+namespace {
+
+// The first traced tick of a timer's handler at or after a moment.
+std::optional<TraceEvent> waitForTick(const RealProgram& program, const QString& handler, qint64 afterUs, int timeoutMs)
+{
+    QElapsedTimer waited;
+    waited.start();
+    while (const auto tick = program.waitForTrace(QStringLiteral("tick"), afterUs, timeoutMs - int(waited.elapsed()))) {
+        if (tick->detail.startsWith(handler + QLatin1Char(' ')))
+            return tick;
+        afterUs = tick->us + 1;
+    }
+    return std::nullopt;
+}
+
+TEST(SlowProgram, AtTwoTheFirstQuestionComesAfterSixteenSeconds)
+{
+    RealProgram pelmora(QStringLiteral(PELMORA_PROGRAM), {.arguments = {QStringLiteral("--slow"), QStringLiteral("2")},
+                                                          .trace = true});
+    ASSERT_TRUE(pelmora.ok()) << pelmora.error().toStdString();
+    const auto start = pelmora.waitForTrace(QStringLiteral("main"), 0, deadline(10000));
+    ASSERT_TRUE(start);
+
+    const auto question = waitForTick(pelmora, QStringLiteral("Timer1_Timer"), start->us, deadline(40000));
+    ASSERT_TRUE(question) << "no question within " << deadline(40000) / 1000 << " s";
+    const double seconds = double(question->us - start->us) / 1e6;
+    // The scene is counted from start-up, a little after main: never less
+    // than 16 s, and not much more unless the machine is loaded.
+    EXPECT_GE(seconds, 15.9);
+    EXPECT_LT(seconds, 16.0 + deadline(4000) / 1000.0);
+    std::printf("first question %.3f s after main\n", seconds);
+}
+
+} // namespace

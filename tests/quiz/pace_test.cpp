@@ -1,0 +1,163 @@
+// The quiz slowed down and paused, in virtual time: the same run, with the
+// waits the child sees longer or held.
+
+#include "answer_key.h"
+#include "quiz_fixture.h"
+#include "quiz_script.h"
+
+#include <gtest/gtest.h>
+
+using namespace pelmora;
+
+namespace {
+
+bool asked(const QuizRig& rig)
+{
+    return !rig.form.Mondai.text().empty();
+}
+
+bool markShown(const QuizRig& rig)
+{
+    return rig.form.YES.visible() || rig.form.No.visible();
+}
+
+// Timer3 re-sends the music every 3100 ms from start-up, slowed or not.
+bool musicOnItsBeat(const QuizRig& rig)
+{
+    return rig.clock.dueTime(rig.form.Timer3) == (rig.clock.now() / 3100 + 1) * 3100;
+}
+
+TEST(SlowQuiz, AtThreeTheFirstQuestionComesAt24sAndTheNextScene15sAfterAnAnswer)
+{
+    QuizRig rig(3);
+    rig.start(23999);
+    EXPECT_FALSE(asked(rig));
+    EXPECT_EQ(rig.form.Timer1.interval(), 8000) << "the quiz's own timer rules stay as they are";
+    rig.clock.advance(1);
+    EXPECT_EQ(rig.form.Mondai.text(), script::kQuestions[0]);
+
+    rig.form.clickAnswer(rig.rightButton());
+    rig.clock.advance(14999);
+    EXPECT_TRUE(rig.form.YES.visible());
+    EXPECT_TRUE(script::shownFigures(rig.form).empty());
+    rig.clock.advance(1);
+    EXPECT_FALSE(rig.form.YES.visible());
+    EXPECT_EQ(script::shownFigures(rig.form), script::describe(script::kScenes[1]));
+    rig.clock.advance(8999);
+    EXPECT_FALSE(asked(rig));
+    rig.clock.advance(1);
+    EXPECT_EQ(rig.form.Mondai.text(), script::kQuestions[1]);
+    EXPECT_TRUE(musicOnItsBeat(rig));
+}
+
+struct PauseCase {
+    int stretch;
+    bool inTheMark; // else in the scene
+    std::int64_t pausedAfter, length;
+};
+
+void PrintTo(const PauseCase& c, std::ostream* out)
+{
+    *out << "slow " << c.stretch << (c.inTheMark ? ", in the mark" : ", in the scene") << " after " << c.pausedAfter
+         << " ms, for " << c.length << " ms";
+}
+
+class Pause : public ::testing::TestWithParam<PauseCase> {};
+
+// Whatever comes next comes exactly the pause's length later, and nothing
+// changes while it lasts, though the music is still sent.
+TEST_P(Pause, DelaysWhatFollowsByExactlyItsLength)
+{
+    const PauseCase c = GetParam();
+    QuizRig rig(c.stretch);
+    const std::int64_t scene = 8000 * c.stretch, mark = 5000 * c.stretch;
+    std::int64_t shown = 0; // when the mark or the scene came on screen
+    rig.start();
+    if (c.inTheMark) {
+        rig.clock.advance(scene);
+        rig.form.clickAnswer(rig.wrongButton());
+        shown = rig.clock.now();
+    }
+    rig.clock.advance(c.pausedAfter);
+    const auto before = script::shownFigures(rig.form);
+    const bool markBefore = markShown(rig);
+    const auto musicSent = rig.multimedia.calls.size();
+
+    rig.clock.pause();
+    rig.clock.advance(c.length);
+    EXPECT_EQ(script::shownFigures(rig.form), before);
+    EXPECT_EQ(markShown(rig), markBefore);
+    EXPECT_FALSE(asked(rig));
+    EXPECT_EQ(rig.multimedia.calls.size() - musicSent, static_cast<std::size_t>((shown + c.pausedAfter + c.length) / 3100
+                                                                               - (shown + c.pausedAfter) / 3100));
+    rig.clock.resume();
+    EXPECT_TRUE(musicOnItsBeat(rig));
+
+    if (c.inTheMark) {
+        rig.clock.advance(shown + mark + c.length - 1 - rig.clock.now());
+        EXPECT_TRUE(markShown(rig));
+        rig.clock.advance(1);
+        EXPECT_FALSE(markShown(rig));
+        EXPECT_EQ(script::shownFigures(rig.form), script::describe(script::kScenes[1]));
+    }
+    rig.clock.advance(shown + scene + c.length - 1 - rig.clock.now());
+    EXPECT_FALSE(asked(rig));
+    rig.clock.advance(1);
+    EXPECT_TRUE(asked(rig));
+}
+
+INSTANTIATE_TEST_SUITE_P(AnyLength, Pause,
+                         ::testing::Values(PauseCase{1, false, 0, 1}, PauseCase{1, false, 7999, 3600000},
+                                           PauseCase{3, false, 12345, 777}, PauseCase{1, true, 1, 4999},
+                                           PauseCase{2, true, 9999, 20000}, PauseCase{10, true, 30000, 1}));
+
+TEST(PauseAtAQuestion, AnAnswerStillCountsAndItsMarkStaysUntilThePauseEnds)
+{
+    QuizRig rig(2);
+    rig.start(16000);
+    rig.clock.pause();
+    rig.form.clickAnswer(rig.rightButton());
+    EXPECT_TRUE(rig.form.YES.visible());
+    EXPECT_EQ(rig.quiz.Score, 1);
+    rig.clock.advance(60000);
+    EXPECT_TRUE(rig.form.YES.visible());
+    EXPECT_FALSE(rig.form.Answer[0].enabled()) << "the buttons are asleep as they would be";
+
+    rig.clock.resume();
+    rig.clock.advance(9999);
+    EXPECT_TRUE(rig.form.YES.visible());
+    rig.clock.advance(1);
+    EXPECT_FALSE(rig.form.YES.visible());
+    rig.clock.advance(6000);
+    EXPECT_EQ(rig.form.Mondai.text(), script::kQuestions[1]);
+}
+
+// Slowed as far as it goes, a run asks the same questions in the same order
+// and ends with the same score, each wait exactly ten times as long.
+TEST(SlowQuiz, AWholeRunAtTenEndsWithTheSameScoreAsAtOne)
+{
+    std::vector<std::string> results;
+    for (const int stretch : {1, 10}) {
+        SCOPED_TRACE("slow " + std::to_string(stretch));
+        QuizRig rig(stretch);
+        rig.start();
+        for (int q = 0; q < 20; ++q) {
+            rig.clock.advance((q == 0 ? 8000 : 3000) * stretch - 1);
+            ASSERT_FALSE(asked(rig)) << "question " << q << " came early";
+            rig.clock.advance(1);
+            ASSERT_EQ(rig.form.Mondai.text(), script::kQuestions[q]);
+            const int answer = test::kAnswerKey[q] + (q % 3 == 0 ? 1 : 0); // every third one wrong
+            rig.form.clickAnswer(static_cast<std::int16_t>(answer - 1));
+            rig.clock.advance(5000 * stretch - 1);
+            ASSERT_TRUE(markShown(rig));
+            rig.clock.advance(1);
+            ASSERT_FALSE(markShown(rig));
+        }
+        rig.clock.advance(3000 * stretch);
+        EXPECT_EQ(rig.quiz.Score, 13);
+        results.push_back(rig.form.Label1.caption());
+    }
+    EXPECT_EQ(results[0], results[1]);
+}
+
+} // namespace
