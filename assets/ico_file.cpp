@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Pelmora developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #include "ico_file.h"
 
 #include <QBuffer>

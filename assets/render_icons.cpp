@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Pelmora developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Writes the drawings as files:
 //   pelmora_render_icons --hicolor DIR   DIR/NxN/apps/pelmora.png for every size
 //   pelmora_render_icons --ico FILE      one Windows icon file of all sizes

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Pelmora developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The floor the benchmarks measure Pelmora against: a plain Qt Widgets
 // window of the same size with the same kinds of widgets and text (a
 // Japanese question in IPAGothic in a text box, ten buttons, a label, a few

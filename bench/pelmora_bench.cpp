@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Pelmora developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Measures what a child or a parent feels, on the real program under Xvfb:
 // start-up, memory, CPU while waiting, the answer's picture and sound, and
 // timer accuracy. Each figure that a plain Qt window also has is measured on

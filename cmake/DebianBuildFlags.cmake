@@ -1,3 +1,7 @@
+# SPDX-FileCopyrightText: 2026 The Pelmora developers
+#
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 # Optimised builds take the flags Debian builds its own packages with, from
 # dpkg-buildflags with every hardening feature: fortified functions, stack
 # protector, read-only relocations bound at start (Debian's compiler makes

@@ -1,3 +1,7 @@
+# SPDX-FileCopyrightText: 2026 The Pelmora developers
+#
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 # Builds for 64-bit Windows with Debian's mingw-w64 and runs what it builds
 # under Wine:
 #   cmake -S . -B build-windows --toolchain cmake/mingw-w64.cmake

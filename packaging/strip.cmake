@@ -1,3 +1,7 @@
+# SPDX-FileCopyrightText: 2026 The Pelmora developers
+#
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 # Run by CPack on the files it is about to package: strips the program as
 # Debian's packages are stripped (symbols, debug sections, the compiler's
 # .comment and .note), after keeping its symbols apart beside the build.

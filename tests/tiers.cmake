@@ -1,3 +1,7 @@
+# SPDX-FileCopyrightText: 2026 The Pelmora developers
+#
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 # Fails when a test of the build tree lacks a tier label or a timeout, so
 # that `ctest -L unit` and its kin always hold every test.
 #   cmake -DCTEST=<ctest> -DBUILD_DIR=<build tree> -P tiers.cmake

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Pelmora developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Renders what a person sees, for looking at the artwork:
 //   pelmora_screenshot [--dpr R] [--scene Q] OUT.png   the window after start-up,
 //                                                      or with scene Q on show

@@ -1,3 +1,7 @@
+# SPDX-FileCopyrightText: 2026 The Pelmora developers
+#
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 # Installs the build into a fresh prefix and reads the manual page from there
 # as `man` would: it must be in section 6 and speak of what it should.
 set(prefix ${WORK_DIR}/manual-prefix)

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Pelmora developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The real program with its options, under an X server of 1280 x 1024:
 // full screen and back, keys, and the quieter kinds of sound.
 

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Pelmora developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The real program slowed down: --slow 2 makes the first scene last 16 s.
 
 #include "real_program.h"

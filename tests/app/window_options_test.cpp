@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Pelmora developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The window's additions on a 1280 x 1024 screen: the number keys, and the
 // whole window drawn larger, full screen.
 

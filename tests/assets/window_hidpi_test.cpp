@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Pelmora developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The window on a screen of twice the usual pixel density: every picture is
 // drawn anew at that density, pixel for pixel, never enlarged.
 

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Pelmora developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // libFuzzer target: the textual multimedia command, the mapping of Windows
 // file names, and the sniffing of audio file contents, with arbitrary bytes.
 

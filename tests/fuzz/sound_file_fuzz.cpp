@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Pelmora developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // libFuzzer target: a sound file's bytes through the entry the layer plays
 // every file by (content sniffing, the WAV prefix and its lengths, SDL's
 // loader and conversion, libmpg123), read as an effect and as the music.

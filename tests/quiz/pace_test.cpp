@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Pelmora developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The quiz slowed down and paused, in virtual time: the same run, with the
 // waits the child sees longer or held.
 

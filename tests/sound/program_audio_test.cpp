@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Pelmora developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The real program under its own X server, with SDL writing its sound to a
 // file: the music must sound from start-up on, and SIGTERM must end the
 // program at once, even while a sound server keeps it waiting.

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Pelmora developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #include "audio_file.h"
 #include "audio_streams.h"
 #include "recording_multimedia.h"

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Pelmora developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The one main() of the test programs: a QApplication on Qt's offscreen
 // platform, with a screen of 1280 x 1024 at 96 dots per inch, unless the
 // environment asks for another platform.

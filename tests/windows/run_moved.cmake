@@ -1,3 +1,7 @@
+# SPDX-FileCopyrightText: 2026 The Pelmora developers
+#
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 # Copies PROGRAM and the sound files into FOLDER, a Windows folder written
 # with forward slashes (C: is the Wine prefix's drive_c, Z: this machine's
 # root), starts it there by its Windows name under Wine and checks what it

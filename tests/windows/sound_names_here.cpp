@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Pelmora developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Prints the directory this program runs from and the names the quiz gives
 // its sounds there, each with what reading the file it names shows: "wav",
 // "mp3", or "missing".
