@@ -8,13 +8,14 @@
 # position-independent programs by itself). Stack clash and control flow
 # protection are added where the compiler has them, as newer dpkg does.
 # Sanitizer builds keep their own flags: the fortified functions would hide
-# calls from the sanitizers.
+# calls from the sanitizers. They are flags for Debian's own programs, so a
+# build for another system (Windows, with mingw-w64) goes without them.
 include(CheckCXXCompilerFlag)
 
 option(PELMORA_HARDENING "Build optimised builds with Debian's hardening flags (dpkg-buildflags)" ON)
 
 set(_pelmora_optimised_types Release RelWithDebInfo MinSizeRel)
-if(NOT PELMORA_HARDENING OR PELMORA_SANITIZE OR CMAKE_CXX_FLAGS MATCHES "-fsanitize"
+if(NOT PELMORA_HARDENING OR NOT CMAKE_SYSTEM_NAME STREQUAL "Linux" OR PELMORA_SANITIZE OR CMAKE_CXX_FLAGS MATCHES "-fsanitize"
    OR NOT CMAKE_BUILD_TYPE IN_LIST _pelmora_optimised_types)
   return()
 endif()
