@@ -293,7 +293,9 @@ TEST_F(DiskAudio, RealSoundFilesPlayFromAJapaneseDirectoryWithBlanks)
 
 TEST_F(DiskAudio, WhatIsAskedBeforeTheDeviceIsOpenIsCarriedOut)
 {
-    writeWav(dir() / "bgm.mp3", square(3000, 0.4));
+    // Music long enough that the effect, loaded after it, still meets it
+    // however slowly the machine loads the two.
+    writeWav(dir() / "bgm.mp3", square(3000, 3.0));
     writeWav(dir() / "pinpon.wav", square(9000, 0.1));
 
     sound().SendMusicCommand();
