@@ -4,11 +4,8 @@
 
 #include "audio_file.h"
 
-#include "audio_streams.h"
-
 #include <algorithm>
 #include <cstring>
-#include <fstream>
 #include <system_error>
 
 namespace pelmora {
@@ -20,21 +17,6 @@ bool startsWith(std::span<const std::uint8_t> bytes, const char* magic, std::siz
     const std::size_t n = std::strlen(magic);
     return bytes.size() >= at + n && std::memcmp(bytes.data() + at, magic, n) == 0;
 }
-
-class FileSource final : public ByteSource {
-public:
-    explicit FileSource(const std::filesystem::path& path) : in_(path, std::ios::binary) {}
-    bool good() const { return bool(in_); }
-
-    std::size_t read(std::span<std::uint8_t> out) override
-    {
-        in_.read(reinterpret_cast<char*>(out.data()), std::streamsize(out.size()));
-        return std::size_t(in_.gcount());
-    }
-
-private:
-    std::ifstream in_;
-};
 
 } // namespace
 
@@ -121,16 +103,6 @@ std::optional<FileStamp> stampOf(const std::filesystem::path& path)
     if (error)
         return std::nullopt;
     return stamp;
-}
-
-std::unique_ptr<ByteSource> fileSource(const std::filesystem::path& path)
-{
-    if (!stampOf(path))
-        return nullptr;
-    auto source = std::make_unique<FileSource>(path);
-    if (!source->good())
-        return nullptr;
-    return source;
 }
 
 } // namespace pelmora

@@ -6,15 +6,12 @@
 
 #include <cstdint>
 #include <filesystem>
-#include <memory>
 #include <optional>
 #include <span>
 #include <string>
 #include <string_view>
 
 namespace pelmora {
-
-class ByteSource;
 
 // Which decoder the first bytes of a file go to: RIFF/WAVE to SDL's WAV
 // loader, anything else to libmpg123, which finds MP3 frames past tags and
@@ -45,9 +42,5 @@ struct FileStamp {
 
 // Nothing for anything but an existing regular file.
 std::optional<FileStamp> stampOf(const std::filesystem::path& path);
-
-// The bytes of a regular file as they are read; nothing for anything else
-// or a file that cannot be opened.
-std::unique_ptr<ByteSource> fileSource(const std::filesystem::path& path);
 
 } // namespace pelmora

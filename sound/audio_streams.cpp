@@ -11,6 +11,7 @@
 #include <array>
 #include <cstring>
 #include <limits>
+#include <vector>
 
 namespace pelmora {
 
@@ -39,46 +40,36 @@ void putLittle32(std::vector<std::uint8_t>& bytes, std::size_t at, std::size_t v
 }
 
 // Reads on until bytes holds `size` bytes or the source has no more.
-void readUpTo(std::vector<std::uint8_t>& bytes, ByteSource& source, std::size_t size)
+void readUpTo(std::vector<std::uint8_t>& bytes, SDL_RWops* source, std::size_t size)
 {
     for (std::size_t got = 1; bytes.size() < size && got > 0;) {
         const std::size_t at = bytes.size();
         bytes.resize(std::min(size, at + (1u << 16)));
-        got = source.read(std::span(bytes).subspan(at));
+        got = sdl().SDL_RWread(source, bytes.data() + at, 1, bytes.size() - at);
         bytes.resize(at + got);
     }
 }
 
-// The bytes of samples that `seconds` of a WAV take by its fmt chunk, and no
-// more than SDL's loader may decode.
-std::size_t wavBudget(std::span<const std::uint8_t> fmt, double seconds)
-{
-    if (fmt.size() < 16)
-        return 0;
-    const std::uint32_t tag = little(fmt, 0, 2), channels = little(fmt, 2, 2), align = little(fmt, 12, 2);
-    const double rate = std::clamp<double>(little(fmt, 4, 4), kMinSourceFrequency, kMaxSourceFrequency);
-    // ADPCM takes four bits a sample and a little more for the block
-    // headers, and decodes to 16 bits; the others take a block a frame.
-    const bool adpcm = tag == 0x0002 || tag == 0x0011;
-    const double perSecond = adpcm ? rate * channels * 0.6 : rate * align;
-    return std::size_t(std::min(seconds * perSecond + 2.0 * align, double(kMaxWavDecoded / (adpcm ? 4 : 2))));
-}
-
-// Cuts a WAV after the samples of its first `seconds`, reading no more of
-// the source, and lowers the RIFF and data lengths to the bytes left. A chunk
-// of samples not found within kMaxWavHeader is left to SDL to turn away.
-void keepWavPrefix(std::vector<std::uint8_t>& bytes, ByteSource& source, double seconds)
+// Cuts a WAV after the samples that decode to kMaxWavDecoded, reading no
+// more of the source, and lowers the RIFF and data lengths to the bytes
+// left. A chunk of samples not found within kMaxWavHeader is left to SDL to
+// turn away.
+void keepWavPrefix(std::vector<std::uint8_t>& bytes, SDL_RWops* source)
 {
     readUpTo(bytes, source, kMaxWavHeader);
-    std::span<const std::uint8_t> fmt;
+    std::size_t align = 1, budget = kMaxWavDecoded / 2;
     for (std::uint64_t at = 12; at + 8 <= bytes.size();) {
         const std::uint32_t length = little(bytes, at + 4, 4);
         const std::uint64_t body = at + 8;
-        if (std::memcmp(&bytes[at], "fmt ", 4) == 0)
-            fmt = std::span(bytes).subspan(body, std::min<std::uint64_t>(length, bytes.size() - body));
+        if (std::memcmp(&bytes[at], "fmt ", 4) == 0 && length >= 16 && body + 16 <= bytes.size()) {
+            align = std::max<std::size_t>(1, little(bytes, body + 12, 2));
+            // ADPCM takes four bits a sample and decodes to 16; the others
+            // grow to twice their size at most (8-bit mu-law to 16 bits).
+            const std::uint32_t tag = little(bytes, body, 2);
+            budget = kMaxWavDecoded / (tag == 0x0002 || tag == 0x0011 ? 4 : 2);
+        }
         if (std::memcmp(&bytes[at], "data", 4) == 0) {
-            const std::size_t align = fmt.size() >= 16 ? std::max<std::size_t>(1, little(fmt, 12, 2)) : 1;
-            std::size_t keep = std::min<std::size_t>(length, wavBudget(fmt, seconds));
+            std::size_t keep = std::min<std::size_t>(length, budget);
             bytes.reserve(body + keep);
             readUpTo(bytes, source, body + keep);
             keep = std::min<std::size_t>(keep, bytes.size() - body);
@@ -92,102 +83,79 @@ void keepWavPrefix(std::vector<std::uint8_t>& bytes, ByteSource& source, double 
         putLittle32(bytes, 4, bytes.size() - 8);
 }
 
-class MemorySource final : public ByteSource {
+// What is kept of a WAV, loaded by SDL at once and converted by an SDL
+// audio stream a piece at a time.
+class WavStream final : public SoundStream {
 public:
-    explicit MemorySource(std::vector<std::uint8_t> bytes) : bytes_(std::move(bytes)) {}
-
-    std::size_t read(std::span<std::uint8_t> out) override
+    ~WavStream() override
     {
-        const std::size_t count = std::min(out.size(), bytes_.size() - at_);
-        std::copy_n(bytes_.begin() + std::ptrdiff_t(at_), count, out.begin());
-        at_ += count;
-        return count;
+        sdl().SDL_FreeWAV(samples_);
+        sdl().SDL_FreeAudioStream(stream_);
     }
 
-private:
-    std::vector<std::uint8_t> bytes_;
-    std::size_t at_ = 0;
-};
+    bool open(std::vector<std::uint8_t> bytes, std::string& why)
+    {
+        SDL_RWops* source = sdl().SDL_RWFromConstMem(bytes.data(), int(bytes.size()));
+        SDL_AudioSpec wav{};
+        if (!source || !sdl().SDL_LoadWAV_RW(source, 1, &wav, &samples_, &length_)) {
+            why = sdl().SDL_GetError();
+            return false;
+        }
+        if (wav.freq < kMinSourceFrequency || wav.freq > kMaxSourceFrequency) {
+            why = "its sample rate of " + std::to_string(wav.freq) + " Hz is out of bounds";
+            return false;
+        }
+        frame_ = SDL_AUDIO_BITSIZE(wav.format) / 8 * wav.channels;
+        length_ -= length_ % frame_;
+        left_ = std::size_t(std::uint64_t(length_ / frame_) * kOutputFrequency / Uint32(wav.freq)) * kOutputChannels;
+        silence_.assign(frame_ * 256, wav.format == AUDIO_U8 ? 0x80 : 0);
+        stream_ = sdl().SDL_NewAudioStream(wav.format, wav.channels, wav.freq, AUDIO_S16SYS, kOutputChannels,
+                                           kOutputFrequency);
+        why = length_ == 0 ? "it holds no samples" : sdl().SDL_GetError();
+        return stream_ && length_ > 0;
+    }
 
-class PcmStream final : public SoundStream {
-public:
-    explicit PcmStream(Pcm pcm) : pcm_(std::move(pcm)) {}
-    std::size_t size() const { return pcm_.size() - at_; }
-    Pcm take() { return at_ == 0 ? std::move(pcm_) : Pcm(pcm_.begin() + std::ptrdiff_t(at_), pcm_.end()); }
-
+    // After the samples, silence pushes the last of them through the
+    // resampler (SDL's flush does not always), and the output is cut at the
+    // length the samples take.
     std::size_t read(std::span<std::int16_t> out) override
     {
-        const std::size_t count = std::min(out.size(), pcm_.size() - at_);
-        std::copy_n(pcm_.begin() + std::ptrdiff_t(at_), count, out.begin());
-        at_ += count;
-        return count;
+        out = out.first(std::min(out.size(), left_));
+        std::size_t filled = 0;
+        while (filled < out.size()) {
+            const int got = sdl().SDL_AudioStreamGet(stream_, out.data() + filled, int(out.size_bytes() - 2 * filled));
+            const Uint32 piece = std::min(length_ - at_, frame_ * 4096);
+            if (got > 0)
+                filled += std::size_t(got) / sizeof(std::int16_t);
+            else if (got < 0)
+                break;
+            else if (sdl().SDL_AudioStreamPut(stream_, piece ? samples_ + at_ : silence_.data(),
+                                              int(piece ? piece : silence_.size())) == 0)
+                at_ += piece;
+            else
+                break;
+        }
+        left_ -= filled;
+        return filled;
     }
 
 private:
-    Pcm pcm_;
-    std::size_t at_ = 0;
+    Uint8* samples_ = nullptr;
+    Uint32 length_ = 0, at_ = 0, frame_ = 1;
+    std::size_t left_ = 0; // of the output
+    std::vector<Uint8> silence_;
+    SDL_AudioStream* stream_ = nullptr;
 };
-
-// What is kept of a WAV, through SDL's loader and converter at once.
-std::unique_ptr<SoundStream> openWav(std::vector<std::uint8_t> bytes, ByteSource& rest, double seconds,
-                                     std::string& why)
-{
-    keepWavPrefix(bytes, rest, seconds);
-    SDL_RWops* source = sdl().SDL_RWFromConstMem(bytes.data(), int(bytes.size()));
-    SDL_AudioSpec wav{};
-    Uint8* samples = nullptr;
-    Uint32 length = 0;
-    if (!source || !sdl().SDL_LoadWAV_RW(source, 1, &wav, &samples, &length)) {
-        why = sdl().SDL_GetError();
-        return nullptr;
-    }
-    bytes = {};
-    std::unique_ptr<Uint8, decltype(sdl().SDL_FreeWAV)> loaded(samples, sdl().SDL_FreeWAV);
-    if (wav.freq < kMinSourceFrequency || wav.freq > kMaxSourceFrequency) {
-        why = "its sample rate of " + std::to_string(wav.freq) + " Hz is out of bounds";
-        return nullptr;
-    }
-    // Mono stays mono through SDL and is doubled on the way out: SDL's own
-    // doubling would take four times the sound's size at once.
-    const int channels = wav.channels == 1 ? 1 : kOutputChannels;
-    SDL_AudioCVT cvt;
-    if (sdl().SDL_BuildAudioCVT(&cvt, wav.format, wav.channels, wav.freq, AUDIO_S16SYS, Uint8(channels),
-                                kOutputFrequency) < 0) {
-        why = sdl().SDL_GetError();
-        return nullptr;
-    }
-    cvt.len = cvt.len_cvt = int(length - length % (SDL_AUDIO_BITSIZE(wav.format) / 8 * wav.channels));
-    cvt.buf = samples;
-    if (cvt.len == 0) {
-        why = "it holds no samples";
-        return nullptr;
-    }
-    std::vector<Uint8> work;
-    if (cvt.needed) {
-        work.resize(std::size_t(cvt.len) * std::size_t(cvt.len_mult));
-        std::memcpy(work.data(), samples, std::size_t(cvt.len));
-        loaded.reset();
-        cvt.buf = work.data();
-        if (sdl().SDL_ConvertAudio(&cvt) < 0) {
-            why = sdl().SDL_GetError();
-            return nullptr;
-        }
-    }
-    const std::size_t copies = std::size_t(kOutputChannels / channels);
-    Pcm pcm(std::size_t(cvt.len_cvt) / sizeof(std::int16_t) / std::size_t(channels) * kOutputChannels);
-    for (std::size_t i = 0; i < pcm.size(); ++i)
-        std::memcpy(&pcm[i], cvt.buf + i / copies * sizeof(std::int16_t), sizeof(std::int16_t));
-    return std::make_unique<PcmStream>(std::move(pcm));
-}
 
 class Mp3Stream final : public SoundStream {
 public:
-    Mp3Stream(const Mpg123Library& mpg123, std::unique_ptr<ByteSource> source)
-        : mpg123_(mpg123), source_(std::move(source))
-    {
-    }
+    Mp3Stream(const Mpg123Library& mpg123, SDL_RWops* source) : mpg123_(mpg123), source_(source) {}
 
-    ~Mp3Stream() override { mpg123_.mpg123_delete(decoder_); }
+    ~Mp3Stream() override
+    {
+        mpg123_.mpg123_delete(decoder_);
+        sdl().SDL_RWclose(source_);
+    }
 
     // Sets the decoder up on the first bytes and finds the first frame.
     bool open(std::span<const std::uint8_t> start, std::string& why)
@@ -238,50 +206,35 @@ private:
     bool feed()
     {
         std::array<std::uint8_t, 4096> piece;
-        const std::size_t got = source_->read(piece);
+        const std::size_t got = sdl().SDL_RWread(source_, piece.data(), 1, piece.size());
         return got > 0 && mpg123_.mpg123_feed(decoder_, piece.data(), got) == MPG123_OK;
     }
 
     const Mpg123Library& mpg123_;
-    std::unique_ptr<ByteSource> source_;
+    SDL_RWops* source_;
     mpg123_handle* decoder_ = nullptr;
     bool ended_ = false;
 };
 
 } // namespace
 
-std::unique_ptr<ByteSource> memorySource(std::vector<std::uint8_t> bytes)
-{
-    return std::make_unique<MemorySource>(std::move(bytes));
-}
-
-std::unique_ptr<SoundStream> openSound(std::unique_ptr<ByteSource> source, const Mpg123Library* mpg123,
-                                       double seconds, std::string& why)
+std::unique_ptr<SoundStream> openSound(SDL_RWops* source, const Mpg123Library* mpg123, std::string& why)
 {
     std::vector<std::uint8_t> start;
-    readUpTo(start, *source, 12);
-    if (detectAudioFormat(start) == AudioFormat::Wav)
-        return openWav(std::move(start), *source, seconds, why);
-    auto stream = mpg123 ? std::make_unique<Mp3Stream>(*mpg123, std::move(source)) : nullptr;
-    if (!stream)
-        why = "no MP3 decoder";
-    return stream && stream->open(start, why) ? std::move(stream) : nullptr;
-}
-
-std::shared_ptr<const Pcm> readAtMost(SoundStream& stream, std::size_t maxSamples)
-{
-    maxSamples -= maxSamples % kOutputChannels;
-    // A WAV was converted whole already: it is handed over as it is.
-    if (auto* whole = dynamic_cast<PcmStream*>(&stream); whole && whole->size() <= maxSamples)
-        return std::make_shared<const Pcm>(whole->take());
-    auto pcm = std::make_shared<Pcm>();
-    std::array<std::int16_t, 4096> piece;
-    for (std::size_t got = piece.size(); pcm->size() < maxSamples && got == piece.size();) {
-        got = stream.read(std::span(piece).first(std::min(piece.size(), maxSamples - pcm->size())));
-        pcm->insert(pcm->end(), piece.begin(), piece.begin() + std::ptrdiff_t(got));
+    readUpTo(start, source, 12);
+    if (detectAudioFormat(start) == AudioFormat::Wav) {
+        keepWavPrefix(start, source);
+        sdl().SDL_RWclose(source);
+        auto wav = std::make_unique<WavStream>();
+        return wav->open(std::move(start), why) ? std::move(wav) : nullptr;
     }
-    pcm->shrink_to_fit();
-    return pcm;
+    if (!mpg123) {
+        why = "no MP3 decoder";
+        sdl().SDL_RWclose(source);
+        return nullptr;
+    }
+    auto mp3 = std::make_unique<Mp3Stream>(*mpg123, source);
+    return mp3->open(start, why) ? std::move(mp3) : nullptr;
 }
 
 void mixInto(std::span<std::int16_t> out, std::span<const std::int16_t> source)

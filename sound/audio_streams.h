@@ -9,14 +9,16 @@
 #include <memory>
 #include <span>
 #include <string>
-#include <vector>
+
+struct SDL_RWops;
 
 namespace pelmora {
 
 struct Mpg123Library;
 
 // The one format of the output: the device is opened in it and every sound
-// is converted to it. The functions below need sdlLibrary() to be loaded.
+// is converted to it, interleaved signed 16-bit samples. The functions below
+// need sdlLibrary() to be loaded.
 constexpr int kOutputFrequency = 44100;
 constexpr int kOutputChannels = 2;
 
@@ -30,40 +32,23 @@ constexpr int kMaxSourceFrequency = 192000;
 // samples, whatever the header claims: the rest of the file is not read.
 constexpr std::size_t kMaxWavDecoded = 4u << 20;
 
-// Interleaved signed 16-bit samples in the output format.
-using Pcm = std::vector<std::int16_t>;
-
-// Where the bytes of a sound come from, front to back.
-class ByteSource {
-public:
-    virtual ~ByteSource() = default;
-    // Fills out from the start and returns how many bytes it got; 0 only at
-    // the end or on an error.
-    virtual std::size_t read(std::span<std::uint8_t> out) = 0;
-};
-
-std::unique_ptr<ByteSource> memorySource(std::vector<std::uint8_t> bytes);
-
 // A sound being converted to the output format a piece at a time.
 class SoundStream {
 public:
     virtual ~SoundStream() = default;
-    // Fills out from the start with the next samples and returns how many;
-    // fewer than asked only once the sound has ended.
+    // Fills out (an even number of samples) from the start with the next
+    // samples and returns how many; fewer than asked only once it has ended.
     virtual std::size_t read(std::span<std::int16_t> out) = 0;
 };
 
-// The content chooses the decoder. RIFF/WAVE goes to SDL's WAV loader, which
-// is handed only the bytes of the first `seconds` (within kMaxWavDecoded),
-// with the header's lengths lowered to the bytes present, so that a damaged
-// file plays what it holds. Anything else goes to libmpg123, which reads as
-// it decodes and delivers the output format itself (nothing without mpg123).
-// Nothing where no sound is found, and why in `why`.
-std::unique_ptr<SoundStream> openSound(std::unique_ptr<ByteSource> source, const Mpg123Library* mpg123,
-                                       double seconds, std::string& why);
-
-// At most maxSamples of what the stream plays, converted at once.
-std::shared_ptr<const Pcm> readAtMost(SoundStream& stream, std::size_t maxSamples);
+// Reads the sound in `source`, which it closes. The content chooses the
+// decoder. RIFF/WAVE goes to SDL's WAV loader, which is handed only the bytes
+// that decode to kMaxWavDecoded, with the header's lengths lowered to the
+// bytes present, so that a damaged file plays what it holds. Anything else
+// goes to libmpg123, which reads as it decodes and delivers the output format
+// itself (nothing without mpg123). Nothing where no sound is found, and why
+// in `why`.
+std::unique_ptr<SoundStream> openSound(SDL_RWops* source, const Mpg123Library* mpg123, std::string& why);
 
 // Adds source to the start of out, clipped to 16 bits.
 void mixInto(std::span<std::int16_t> out, std::span<const std::int16_t> source);

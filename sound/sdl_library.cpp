@@ -4,11 +4,11 @@
 
 #include "sdl_library.h"
 
-#if PELMORA_LOAD_SDL_AT_RUNTIME && defined(_WIN32)
+#if defined(_WIN32)
 #include "audio_file.h"
 #include <windows.h>
 #include <cstring>
-#elif PELMORA_LOAD_SDL_AT_RUNTIME
+#else
 #include <dlfcn.h>
 #endif
 
@@ -16,7 +16,7 @@ namespace pelmora {
 
 namespace {
 
-#if PELMORA_LOAD_SDL_AT_RUNTIME && defined(_WIN32)
+#if defined(_WIN32)
 constexpr const char* kSdlFile = "SDL2.dll";
 constexpr const char* kMpg123File = "libmpg123-0.dll";
 
@@ -47,15 +47,16 @@ void* symbol(void* library, const char* name)
 {
     return reinterpret_cast<void*>(GetProcAddress(static_cast<HMODULE>(library), name));
 }
-#elif PELMORA_LOAD_SDL_AT_RUNTIME
+#else
 constexpr const char* kSdlFile = "libSDL2-2.0.so.0";
 constexpr const char* kMpg123File = "libmpg123.so.0";
 
 // The one seam to the platform's loader. A library stays loaded for the life
-// of the process.
+// of the process. Where the two are linked in, their functions are looked up
+// among the program's own.
 void* openLibrary(const char* fileName, std::string& error)
 {
-    void* library = dlopen(fileName, RTLD_NOW | RTLD_LOCAL);
+    void* library = dlopen(PELMORA_LOAD_SDL_AT_RUNTIME ? fileName : nullptr, RTLD_NOW | RTLD_LOCAL);
     if (!library) {
         const char* reason = dlerror();
         error = reason ? reason : fileName;
@@ -67,12 +68,7 @@ void* symbol(void* library, const char* name)
 {
     return dlsym(library, name);
 }
-#else
-constexpr const char* kSdlFile = "";
-constexpr const char* kMpg123File = "";
 #endif
-
-#if PELMORA_LOAD_SDL_AT_RUNTIME
 
 #define PELMORA_LOAD(name) table.name = reinterpret_cast<decltype(table.name)>(symbol(library, #name));
 #define PELMORA_REQUIRE(name)                                                                           \
@@ -89,13 +85,6 @@ constexpr const char* kMpg123File = "";
         error = std::string(fileName) + " has no " + missing;                                           \
         return false;                                                                                   \
     }
-#else
-#define PELMORA_LOAD(name) table.name = &::name;
-#define PELMORA_FILL(FUNCTIONS, fileName)                                                               \
-    (void)error;                                                                                        \
-    (void)(fileName);                                                                                   \
-    FUNCTIONS(PELMORA_LOAD)
-#endif
 
 // Set once, before any file is decoded, and never cleared: SDL reads them at
 // every SDL_LoadWAV_RW. The sizes in a WAV's header are believed because

@@ -19,9 +19,11 @@ namespace pelmora {
 // would hold up its first frame. The two are loaded apart, so that the
 // effects play without libmpg123.
 #define PELMORA_SDL_FUNCTIONS(X)                                                                        \
-    X(SDL_SetHint) X(SDL_GetError) X(SDL_AudioInit) X(SDL_AudioQuit) X(SDL_OpenAudioDevice)     \
+    X(SDL_SetHint) X(SDL_GetError) X(SDL_AudioInit) X(SDL_AudioQuit) X(SDL_OpenAudioDevice)             \
     X(SDL_PauseAudioDevice) X(SDL_CloseAudioDevice) X(SDL_LockAudioDevice) X(SDL_UnlockAudioDevice)     \
-    X(SDL_RWFromConstMem) X(SDL_LoadWAV_RW) X(SDL_FreeWAV) X(SDL_BuildAudioCVT) X(SDL_ConvertAudio)
+    X(SDL_RWFromFile) X(SDL_RWFromConstMem) X(SDL_RWread) X(SDL_RWclose) X(SDL_LoadWAV_RW) X(SDL_FreeWAV) \
+    X(SDL_NewAudioStream) X(SDL_AudioStreamPut) X(SDL_AudioStreamGet) X(SDL_AudioStreamFlush)           \
+    X(SDL_FreeAudioStream)
 #define PELMORA_MPG123_FUNCTIONS(X)                                                                     \
     X(mpg123_init) X(mpg123_new) X(mpg123_delete) X(mpg123_param) X(mpg123_format_none)                 \
     X(mpg123_format) X(mpg123_open_feed) X(mpg123_feed) X(mpg123_read) X(mpg123_plain_strerror)         \

@@ -12,7 +12,6 @@
 #include <atomic>
 #include <condition_variable>
 #include <cstdio>
-#include <map>
 #include <mutex>
 #include <optional>
 #include <set>
@@ -32,16 +31,12 @@ using namespace std::chrono_literals;
 // the click, while the device's thread wakes seldom enough that the music
 // takes under 1 % of a core (512 frames took over 1 %).
 constexpr int kBufferFrames = 768;
-constexpr std::size_t kMaxCachedEffects = 4;
 // An effect is a short sound: a longer file plays its first seconds only.
-constexpr double kEffectSeconds = 5;
-// A WAV standing in for the music is converted and held whole: its first
-// seconds only. MP3 music is decoded as it plays, to its end.
-constexpr double kMusicSeconds = 20;
-// Music is decoded ahead of the device, a piece at a time, and topped up
-// this often while it plays.
-constexpr std::size_t kMusicPiece = 4096;
-constexpr auto kMusicRefill = 200ms;
+constexpr std::size_t kEffectSamples = 5 * kOutputFrequency * kOutputChannels;
+// Sounds are decoded ahead of the device, a piece at a time, and topped up
+// this often while they play.
+constexpr std::size_t kPiece = 4096;
+constexpr auto kRefill = 200ms;
 // How long closing waits for the worker to let the device go.
 constexpr auto kCloseWait = 400ms;
 
@@ -77,14 +72,54 @@ void say(const std::string& what, const std::string& why, std::atomic<bool>* sai
     return started ? sdl().SDL_OpenAudioDevice(nullptr, 0, &wanted, &obtained, 0) : 0;
 }
 
+// One sound on its way to the device: the worker decodes it ahead into a
+// ring that the device's callback empties. The sound is changed only under
+// the device's lock, and never freed by the callback.
+struct Channel {
+    SampleRing ring{1 << 16};
+    std::atomic<bool> on{false};
+    std::atomic<bool> ended{true};
+    // The worker's own.
+    std::unique_ptr<SoundStream> stream;
+    std::size_t left = 0; // samples still to be decoded
+    std::string name;
+
+    bool wantsMore() const { return stream && ring.space() >= kPiece; }
+
+    void decodeAhead()
+    {
+        std::array<std::int16_t, kPiece> piece;
+        while (wantsMore()) {
+            const std::size_t got = stream->read(std::span(piece).first(std::min(piece.size(), left)));
+            ring.push(std::span(piece).first(got));
+            left -= got;
+            if (got < piece.size()) {
+                stream.reset();
+                ended = true;
+            }
+        }
+    }
+
+    // Called by the device's callback.
+    void mixInto(std::span<std::int16_t> out)
+    {
+        std::array<std::int16_t, 1024> piece;
+        for (std::size_t at = 0; on && at < out.size();) {
+            const std::size_t got = ring.pop(std::span(piece).first(std::min(piece.size(), out.size() - at)));
+            pelmora::mixInto(out.subspan(at), std::span(piece).first(got));
+            at += got;
+            if (got == 0) {
+                on = !ended;
+                break;
+            }
+        }
+    }
+};
+
 } // namespace
 
 struct SdlMultimedia::Shared {
     enum class State { Opening, Open, Unavailable };
-    struct Loaded {
-        FileStamp stamp;
-        std::shared_ptr<const Pcm> pcm;
-    };
 
     explicit Shared(Options o) : options(std::move(o)) {}
 
@@ -106,19 +141,9 @@ struct SdlMultimedia::Shared {
     SDL_AudioDeviceID device = 0;
     bool sdlStarted = false;
     const Mpg123Library* mpg123 = nullptr;
-    std::map<std::string, Loaded> effects;
-    std::string musicName;
-    std::unique_ptr<SoundStream> music;
     std::set<std::string> said;
 
-    // What the callback plays. The effect is changed only under the device's
-    // lock and never freed by the callback; the music comes through a ring
-    // that the worker fills ahead.
-    std::shared_ptr<const Pcm> effect;
-    std::size_t effectAt = 0;
-    SampleRing ring{1 << 16};
-    std::atomic<bool> musicOn{false};
-    std::atomic<bool> musicEnded{false};
+    Channel music, effect;
 
     void run()
     {
@@ -141,19 +166,20 @@ struct SdlMultimedia::Shared {
                 const std::uint64_t effectNumber = effectsAsked, musicNumber = musicAsked;
                 lock.unlock();
                 if (effectName)
-                    playEffect(*effectName);
+                    start(effect, *effectName ? openFile(**effectName) : nullptr, kEffectSamples);
                 else
                     playMusic(*song);
                 lock.lock();
                 (effectName ? effectsDone : musicDone) = effectName ? effectNumber : musicNumber;
                 changed.notify_all();
-            } else if (music && ring.space() >= kMusicPiece) {
+            } else if (music.wantsMore() || effect.wantsMore()) {
                 lock.unlock();
-                decodeAhead();
+                music.decodeAhead();
+                effect.decodeAhead();
                 lock.lock();
             } else {
-                // Woken by a request, or when the music has played a while.
-                changed.wait_for(lock, music ? kMusicRefill : 24h,
+                // Woken by a request, or when the sounds have played a while.
+                changed.wait_for(lock, music.stream || effect.stream ? kRefill : 24h,
                                  [this] { return stopping || effectRequest || musicRequest; });
             }
         }
@@ -181,7 +207,10 @@ struct SdlMultimedia::Shared {
         wanted.samples = kBufferFrames;
         wanted.userdata = this;
         wanted.callback = [](void* self, Uint8* stream, int length) {
-            static_cast<Shared*>(self)->fill({reinterpret_cast<std::int16_t*>(stream), std::size_t(length) / 2});
+            const std::span out(reinterpret_cast<std::int16_t*>(stream), std::size_t(length) / 2);
+            std::fill(out.begin(), out.end(), std::int16_t(0));
+            static_cast<Shared*>(self)->music.mixInto(out);
+            static_cast<Shared*>(self)->effect.mixInto(out);
         };
         device = startSdlAudio(wanted, sdlStarted);
         if (device == 0)
@@ -192,103 +221,51 @@ struct SdlMultimedia::Shared {
         sdl().SDL_PauseAudioDevice(device, 0);
     }
 
-    std::unique_ptr<SoundStream> openFile(const std::string& name, double seconds)
+    // Nothing, and not a word, for a file that is not there: the call that
+    // asked for it has said so already.
+    std::unique_ptr<SoundStream> openFile(const std::string& name)
     {
         const std::filesystem::path path = platformPath(name);
-        std::unique_ptr<ByteSource> source = options.openFile ? options.openFile(path) : fileSource(path);
+        if (!stampOf(path))
+            return nullptr;
+        SDL_RWops* source = options.openFile
+            ? options.openFile(path)
+            : sdl().SDL_RWFromFile(reinterpret_cast<const char*>(path.u8string().c_str()), "rb");
         std::string why = "it cannot be read";
-        std::unique_ptr<SoundStream> stream = source ? openSound(std::move(source), mpg123, seconds, why) : nullptr;
+        std::unique_ptr<SoundStream> stream = source ? openSound(source, mpg123, why) : nullptr;
         // Once per file: the music's command comes back every few seconds.
         if (!stream && said.size() < 64 && said.insert(name).second)
             say("cannot play " + path.filename().string(), why);
         return stream;
     }
 
-    // The new effect replaces the one still playing, even when it cannot
-    // itself be played. The one replaced is freed here, not by the callback.
-    void playEffect(const std::optional<std::string>& name)
-    {
-        std::shared_ptr<const Pcm> pcm = name ? loadEffect(*name) : nullptr;
-        underDeviceLock([&] {
-            effect.swap(pcm);
-            effectAt = 0;
-        });
-    }
-
-    std::shared_ptr<const Pcm> loadEffect(const std::string& name)
-    {
-        const std::optional<FileStamp> stamp = stampOf(platformPath(name));
-        const auto cached = effects.find(name);
-        if (stamp && cached != effects.end() && cached->second.stamp == *stamp)
-            return cached->second.pcm;
-        effects.erase(name);
-        const std::unique_ptr<SoundStream> stream = stamp ? openFile(name, kEffectSeconds) : nullptr;
-        std::shared_ptr<const Pcm> pcm;
-        if (stream)
-            pcm = readAtMost(*stream, std::size_t(kEffectSeconds) * kOutputFrequency * kOutputChannels);
-        if (!pcm || pcm->empty())
-            return nullptr;
-        if (effects.size() >= kMaxCachedEffects)
-            effects.clear();
-        effects.emplace(name, Loaded{*stamp, pcm});
-        return pcm;
-    }
-
     // Re-sent while playing, the music goes on undisturbed and the file is
     // not even looked at; a file that cannot be played leaves it as it is.
     void playMusic(const std::string& name)
     {
-        if (!name.empty() && name == musicName && musicOn)
+        if (!name.empty() && name == music.name && music.on)
             return;
-        std::unique_ptr<SoundStream> stream = name.empty() ? nullptr : openFile(name, kMusicSeconds);
+        std::unique_ptr<SoundStream> stream = name.empty() ? nullptr : openFile(name);
         if (!name.empty() && !stream)
             return;
-        underDeviceLock([&] {
-            musicOn = false;
-            ring.clear();
-        });
-        musicName = name;
-        music = std::move(stream);
-        musicEnded = !music;
-        // A good lead before the device is given the music, so that a busy
-        // machine does not leave it waiting for the worker.
-        decodeAhead();
-        musicOn = ring.size() > 0;
+        music.name = name;
+        start(music, std::move(stream), SIZE_MAX);
     }
 
-    void decodeAhead()
-    {
-        std::array<std::int16_t, kMusicPiece> piece;
-        while (music && ring.space() >= piece.size()) {
-            const std::size_t got = music->read(piece);
-            ring.push(std::span(piece).first(got));
-            if (got < piece.size()) {
-                music.reset();
-                musicEnded = true;
-            }
-        }
-    }
-
-    // Fills one buffer of the device; called by SDL with the device locked.
-    void fill(std::span<std::int16_t> out)
-    {
-        std::size_t played = musicOn ? ring.pop(out) : 0;
-        if (played < out.size() && musicEnded && ring.size() == 0)
-            musicOn = false;
-        std::fill(out.begin() + std::ptrdiff_t(played), out.end(), std::int16_t(0));
-        if (effect) {
-            const std::span<const std::int16_t> rest = std::span(*effect).subspan(effectAt);
-            mixInto(out, rest);
-            effectAt += std::min(out.size(), rest.size());
-        }
-    }
-
-    template <class Change>
-    void underDeviceLock(Change change)
+    // The new sound replaces the one still playing, even when there is none.
+    void start(Channel& channel, std::unique_ptr<SoundStream> stream, std::size_t samples)
     {
         sdl().SDL_LockAudioDevice(device);
-        change();
+        channel.on = false;
+        channel.ring.clear();
         sdl().SDL_UnlockAudioDevice(device);
+        channel.stream = std::move(stream);
+        channel.left = samples;
+        channel.ended = !channel.stream;
+        // A good lead before the device is given the sound, so that a busy
+        // machine does not leave it waiting for the worker.
+        channel.decodeAhead();
+        channel.on = channel.ring.size() > 0;
     }
 };
 
@@ -344,7 +321,7 @@ bool SdlMultimedia::waitUntilCarriedOut(std::chrono::milliseconds timeout)
 bool SdlMultimedia::musicPlaying()
 {
     std::lock_guard lock(shared_->mutex);
-    return shared_->state == Shared::State::Open && shared_->musicOn;
+    return shared_->state == Shared::State::Open && shared_->music.on;
 }
 
 bool SdlMultimedia::PlaySound(const char* sound, const void*, std::uint32_t flags)

@@ -15,8 +15,8 @@
 namespace pelmora {
 
 struct SdlMultimediaOptions {
-    // How a sound file is opened for reading; fileSource() when empty.
-    std::function<std::unique_ptr<ByteSource>(const std::filesystem::path&)> openFile;
+    // How a sound file is opened for reading; SDL_RWFromFile when empty.
+    std::function<SDL_RWops*(const std::filesystem::path&)> openFile;
     // Whether MP3 files are played, where libmpg123 can be loaded.
     bool mp3 = true;
 };

@@ -5,6 +5,7 @@
 #include "audio_file.h"
 #include "audio_streams.h"
 #include "sdl_multimedia.h"
+#include "sdl_library.h"
 #include "sound.h"
 #include "audio.h"
 
@@ -513,7 +514,7 @@ TEST_F(DiskAudio, PlayingReturnsWhileTheFileIsStillLoading)
         ++gate->entered;
         gate->changed.notify_all();
         gate->changed.wait_for(lock, kDeadline, [&] { return gate->open; });
-        return fileSource(path);
+        return sdlLibrary()->SDL_RWFromFile(path.c_str(), "rb");
     };
     writeWav(dir() / "pinpon.wav", square(7000, 0.2));
     // Longer than the effect, so that the music is heard alone at its end

@@ -10,6 +10,7 @@
 #include "sound.h"
 
 #include <array>
+#include <fstream>
 #include <cstdio>
 #include <string>
 
@@ -20,9 +21,9 @@ namespace {
 void report(const std::string& name)
 {
     const std::filesystem::path path = platformPath(name);
-    const auto source = stampOf(path) ? fileSource(path) : nullptr;
+    std::ifstream source(path, std::ios::binary);
     std::array<std::uint8_t, 12> start{};
-    const std::size_t n = source ? source->read(start) : 0;
+    const std::size_t n = stampOf(path) && source.read(reinterpret_cast<char*>(start.data()), 12) ? 12 : 0;
     const char* what = n == 0 ? "missing"
                        : detectAudioFormat(std::span(start.data(), n)) == AudioFormat::Wav ? "wav"
                                                                                          : "mp3";
