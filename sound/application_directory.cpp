@@ -20,18 +20,10 @@ namespace {
 std::filesystem::path executablePath()
 {
 #if defined(_WIN32)
-    // The wide name, grown until it fits: a long path is cut off, not failed.
-    std::wstring buffer(MAX_PATH, L'\0');
-    for (;;) {
-        const DWORD n = GetModuleFileNameW(nullptr, buffer.data(), DWORD(buffer.size()));
-        if (n == 0)
-            return {};
-        if (n < buffer.size()) {
-            buffer.resize(n);
-            return std::filesystem::path(buffer);
-        }
-        buffer.resize(buffer.size() * 2);
-    }
+    // The wide name, in a buffer of the longest a path may be.
+    std::wstring buffer(32768, L'\0');
+    buffer.resize(GetModuleFileNameW(nullptr, buffer.data(), DWORD(buffer.size())));
+    return std::filesystem::path(buffer);
 #else
     std::error_code error;
     return std::filesystem::read_symlink("/proc/self/exe", error);
@@ -48,8 +40,7 @@ std::string applicationDirectory()
 #if defined(_WIN32)
     // UTF-8 of the wide name, which the multimedia layer makes wide again:
     // the ANSI text would lose a Japanese user name.
-    const std::wstring& wide = directory.native();
-    return utf8FromUtf16(std::u16string_view(reinterpret_cast<const char16_t*>(wide.data()), wide.size()));
+    return utf8FromUtf16(directory.u16string());
 #else
     return directory.string();
 #endif

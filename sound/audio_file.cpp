@@ -44,33 +44,12 @@ std::filesystem::path platformPath(std::string_view windowsName)
 
 std::string utf8FromUtf16(std::u16string_view text)
 {
-    std::string out;
-    out.reserve(text.size() * 3);
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        char32_t c = text[i];
-        if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
-            c = 0x10000 + ((c - 0xD800) << 10) + (text[i + 1] - 0xDC00);
-            ++i;
-        } else if (c >= 0xD800 && c <= 0xDFFF) {
-            c = 0xFFFD;
-        }
-        if (c < 0x80) {
-            out += char(c);
-        } else if (c < 0x800) {
-            out += char(0xC0 | (c >> 6));
-            out += char(0x80 | (c & 0x3F));
-        } else if (c < 0x10000) {
-            out += char(0xE0 | (c >> 12));
-            out += char(0x80 | ((c >> 6) & 0x3F));
-            out += char(0x80 | (c & 0x3F));
-        } else {
-            out += char(0xF0 | (c >> 18));
-            out += char(0x80 | ((c >> 12) & 0x3F));
-            out += char(0x80 | ((c >> 6) & 0x3F));
-            out += char(0x80 | (c & 0x3F));
-        }
+    try {
+        const std::u8string utf8 = std::filesystem::path(text).u8string();
+        return std::string(utf8.begin(), utf8.end());
+    } catch (const std::exception&) {
+        return {};
     }
-    return out;
 }
 
 std::optional<std::string> playCommandFile(std::string_view command)
@@ -90,19 +69,10 @@ std::optional<std::string> playCommandFile(std::string_view command)
     return std::string(command.substr(skipBlanks(verb + 4)));
 }
 
-std::optional<FileStamp> stampOf(const std::filesystem::path& path)
+bool isRegularFile(const std::filesystem::path& path)
 {
     std::error_code error;
-    if (!std::filesystem::is_regular_file(path, error))
-        return std::nullopt;
-    FileStamp stamp;
-    stamp.size = std::filesystem::file_size(path, error);
-    if (error)
-        return std::nullopt;
-    stamp.modified = std::filesystem::last_write_time(path, error);
-    if (error)
-        return std::nullopt;
-    return stamp;
+    return std::filesystem::is_regular_file(path, error);
 }
 
 } // namespace pelmora

@@ -23,8 +23,8 @@ AudioFormat detectAudioFormat(std::span<const std::uint8_t> start);
 // of this platform; empty where the bytes are no UTF-8 the platform takes.
 std::filesystem::path platformPath(std::string_view windowsName);
 
-// UTF-16 as the wide Windows functions give it, as UTF-8. A lone surrogate,
-// which names no character, becomes U+FFFD.
+// UTF-16 as the wide Windows functions give it, as UTF-8; empty where it is
+// not valid UTF-16.
 std::string utf8FromUtf16(std::u16string_view text);
 
 // The file name of a "play <file>" command: the verb in any case, then
@@ -32,15 +32,8 @@ std::string utf8FromUtf16(std::u16string_view text);
 // any other command.
 std::optional<std::string> playCommandFile(std::string_view command);
 
-// Size and time of last change of a regular file, to tell whether a file
-// loaded earlier is still the same.
-struct FileStamp {
-    std::uintmax_t size = 0;
-    std::filesystem::file_time_type modified;
-    bool operator==(const FileStamp&) const = default;
-};
-
-// Nothing for anything but an existing regular file.
-std::optional<FileStamp> stampOf(const std::filesystem::path& path);
+// Whether the path names an existing regular file: never a directory or a
+// device that could be read forever.
+bool isRegularFile(const std::filesystem::path& path);
 
 } // namespace pelmora

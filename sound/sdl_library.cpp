@@ -5,7 +5,6 @@
 #include "sdl_library.h"
 
 #if defined(_WIN32)
-#include "audio_file.h"
 #include <windows.h>
 #include <cstring>
 #else
@@ -28,18 +27,8 @@ void* openLibrary(const char* fileName, std::string& error)
 {
     const std::wstring wide(fileName, fileName + std::strlen(fileName));
     HMODULE library = LoadLibraryExW(wide.c_str(), nullptr, LOAD_LIBRARY_SEARCH_DEFAULT_DIRS);
-    if (!library) {
-        const DWORD code = GetLastError();
-        wchar_t* text = nullptr;
-        const DWORD n = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM
-                                           | FORMAT_MESSAGE_IGNORE_INSERTS,
-                                       nullptr, code, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
-        std::string reason = n ? utf8FromUtf16(std::u16string_view(reinterpret_cast<char16_t*>(text), n))
-                               : "error " + std::to_string(code);
-        LocalFree(text);
-        reason.erase(reason.find_last_not_of(" \r\n.") + 1);
-        error = std::string(fileName) + ": " + reason;
-    }
+    if (!library)
+        error = std::string(fileName) + ": error " + std::to_string(GetLastError());
     return library;
 }
 

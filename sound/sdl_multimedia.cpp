@@ -133,9 +133,8 @@ struct SdlMultimedia::Shared {
     bool stopping = false;
     bool finished = false;
     std::optional<std::optional<std::string>> effectRequest; // a name, or nothing to stop
-    std::uint64_t effectsAsked = 0, effectsDone = 0;
-    std::optional<std::string> musicRequest; // empty: stop
-    std::uint64_t musicAsked = 0, musicDone = 0;
+    std::optional<std::string> musicRequest;                 // empty: stop
+    std::uint64_t asked = 0, done = 0;
 
     // The worker's own.
     SDL_AudioDeviceID device = 0;
@@ -162,15 +161,15 @@ struct SdlMultimedia::Shared {
         while (state == State::Open && !stopping) {
             if (effectRequest || musicRequest) {
                 const auto effectName = std::exchange(effectRequest, std::nullopt);
-                const auto song = effectName ? std::nullopt : std::exchange(musicRequest, std::nullopt);
-                const std::uint64_t effectNumber = effectsAsked, musicNumber = musicAsked;
+                const auto song = std::exchange(musicRequest, std::nullopt);
+                const std::uint64_t number = asked;
                 lock.unlock();
                 if (effectName)
                     start(effect, *effectName ? openFile(**effectName) : nullptr, kEffectSamples);
-                else
+                if (song)
                     playMusic(*song);
                 lock.lock();
-                (effectName ? effectsDone : musicDone) = effectName ? effectNumber : musicNumber;
+                done = number;
                 changed.notify_all();
             } else if (music.wantsMore() || effect.wantsMore()) {
                 lock.unlock();
@@ -226,7 +225,7 @@ struct SdlMultimedia::Shared {
     std::unique_ptr<SoundStream> openFile(const std::string& name)
     {
         const std::filesystem::path path = platformPath(name);
-        if (!stampOf(path))
+        if (!isRegularFile(path))
             return nullptr;
         SDL_RWops* source = options.openFile
             ? options.openFile(path)
@@ -267,15 +266,29 @@ struct SdlMultimedia::Shared {
         channel.decodeAhead();
         channel.on = channel.ring.size() > 0;
     }
+
+    // Hands a request to the worker, where there is sound at all: a request
+    // not yet taken up is replaced, since the new one would cut it off.
+    template <class Request, class Value>
+    bool ask(Request& request, Value value, bool send = true)
+    {
+        std::lock_guard lock(mutex);
+        if (state == State::Unavailable)
+            return false;
+        if (send) {
+            request = std::move(value);
+            ++asked;
+            changed.notify_all();
+        }
+        return true;
+    }
 };
 
-SdlMultimedia::SdlMultimedia(Opening when, Options options) : shared_(std::make_shared<Shared>(std::move(options)))
+SdlMultimedia::SdlMultimedia(Options options) : shared_(std::make_shared<Shared>(std::move(options)))
 {
     ownsOutput_ = !outputTaken.exchange(true);
     if (!ownsOutput_)
         shared_->state = Shared::State::Unavailable;
-    else if (when == Opening::Now)
-        open();
 }
 
 void SdlMultimedia::open()
@@ -314,7 +327,7 @@ bool SdlMultimedia::waitUntilCarriedOut(std::chrono::milliseconds timeout)
     return shared_->changed.wait_for(lock, timeout, [this] {
         const Shared& s = *shared_;
         return s.state == Shared::State::Unavailable
-            || (s.state == Shared::State::Open && s.effectsDone == s.effectsAsked && s.musicDone == s.musicAsked);
+            || (s.state == Shared::State::Open && s.done == s.asked);
     });
 }
 
@@ -330,15 +343,9 @@ bool SdlMultimedia::PlaySound(const char* sound, const void*, std::uint32_t flag
         return false;
     // Only a look at the directory here: whether the file is there at all.
     // What it holds is judged as it loads, on the worker.
-    const bool present = !sound || stampOf(platformPath(sound)).has_value();
-    std::lock_guard lock(shared_->mutex);
-    if (shared_->state == Shared::State::Unavailable)
-        return !sound;
-    // A request not yet taken up is replaced: the new one would cut it off.
-    shared_->effectRequest = sound ? std::optional<std::string>(sound) : std::nullopt;
-    ++shared_->effectsAsked;
-    shared_->changed.notify_all();
-    return present;
+    const bool present = !sound || isRegularFile(platformPath(sound));
+    return shared_->ask(shared_->effectRequest, sound ? std::optional<std::string>(sound) : std::nullopt) ? present
+                                                                                                          : !sound;
 }
 
 std::uint32_t SdlMultimedia::SendString(const char* command, char* returnString, std::uint32_t returnLength,
@@ -349,29 +356,22 @@ std::uint32_t SdlMultimedia::SendString(const char* command, char* returnString,
     const std::optional<std::string> name = playCommandFile(command);
     if (!name || name->empty())
         return name ? kErrorMissingParameter : kErrorUnrecognizedCommand;
-    const bool present = stampOf(platformPath(*name)).has_value();
-    std::lock_guard lock(shared_->mutex);
-    if (shared_->state == Shared::State::Unavailable || !present)
-        return shared_->state == Shared::State::Unavailable ? kErrorHardware : kErrorFileNotFound;
-    shared_->musicRequest = *name;
-    ++shared_->musicAsked;
-    shared_->changed.notify_all();
-    if (returnString && returnLength > 0)
+    const bool present = isRegularFile(platformPath(*name));
+    if (!shared_->ask(shared_->musicRequest, *name, present))
+        return kErrorHardware;
+    if (present && returnString && returnLength > 0)
         returnString[0] = '\0';
-    return 0;
+    return present ? 0 : kErrorFileNotFound;
 }
 
 void SdlMultimedia::stopMusic()
 {
-    std::lock_guard lock(shared_->mutex);
-    shared_->musicRequest = std::string();
-    ++shared_->musicAsked;
-    shared_->changed.notify_all();
+    shared_->ask(shared_->musicRequest, std::string());
 }
 
 std::unique_ptr<SystemMultimedia> makeSystemMultimedia()
 {
-    return std::make_unique<SdlMultimedia>(SdlMultimedia::Opening::OnRequest);
+    return std::make_unique<SdlMultimedia>();
 }
 
 } // namespace pelmora

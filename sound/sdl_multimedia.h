@@ -23,19 +23,17 @@ struct SdlMultimediaOptions {
 
 // Multimedia over SDL's audio device, with effects and music mixed here.
 // The calls only hand their request over and return at once: one worker of
-// the layer's own opens the device, reads and converts the files, and keeps
-// the music decoded ahead, so that neither a slow sound server nor a large
-// file ever holds up the window. What is asked for before the device is open
-// is carried out as soon as it is. Without any audio device everything stays
+// the layer's own opens the device (on open()), reads and converts the files,
+// and keeps the sounds decoded ahead, so that neither a slow sound server nor
+// a large file ever holds up the window. What is asked for before the device
+// is open is carried out as soon as it is. Without any audio device everything stays
 // silent. Calls come from one thread at a time; only one instance can own
 // the audio output at once (later ones are silent).
 class SdlMultimedia final : public SystemMultimedia {
 public:
-    enum class Opening { Now, OnRequest };
     using Options = SdlMultimediaOptions;
 
-    explicit SdlMultimedia(Opening when = Opening::Now) : SdlMultimedia(when, Options()) {}
-    SdlMultimedia(Opening when, Options options);
+    explicit SdlMultimedia(Options options = {});
     // Never waits long on the device: a worker stuck in a sound server that
     // does not answer is left to end on its own.
     ~SdlMultimedia() override;

@@ -49,7 +49,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     // The real layer, its device never opened: parsing, mapping and looking
     // the file up, all on the caller's thread.
-    static SdlMultimedia multimedia(SdlMultimedia::Opening::OnRequest);
+    static SdlMultimedia multimedia;
     const std::string command(text);
     char reply[2] = "1";
     multimedia.SendString(command.c_str(), reply, 0, nullptr);

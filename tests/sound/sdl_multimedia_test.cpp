@@ -85,8 +85,10 @@ protected:
 
     SdlMultimedia& multimedia(SdlMultimedia::Options options = {})
     {
-        if (!multimedia_)
-            multimedia_ = std::make_unique<SdlMultimedia>(SdlMultimedia::Opening::Now, std::move(options));
+        if (!multimedia_) {
+            multimedia_ = std::make_unique<SdlMultimedia>(std::move(options));
+            multimedia_->open();
+        }
         return *multimedia_;
     }
     const std::filesystem::path& temp() const { return temp_.path(); }

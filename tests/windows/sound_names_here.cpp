@@ -23,7 +23,7 @@ void report(const std::string& name)
     const std::filesystem::path path = platformPath(name);
     std::ifstream source(path, std::ios::binary);
     std::array<std::uint8_t, 12> start{};
-    const std::size_t n = stampOf(path) && source.read(reinterpret_cast<char*>(start.data()), 12) ? 12 : 0;
+    const std::size_t n = isRegularFile(path) && source.read(reinterpret_cast<char*>(start.data()), 12) ? 12 : 0;
     const char* what = n == 0 ? "missing"
                        : detectAudioFormat(std::span(start.data(), n)) == AudioFormat::Wav ? "wav"
                                                                                          : "mp3";
