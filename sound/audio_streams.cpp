@@ -10,7 +10,6 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
-#include <limits>
 #include <vector>
 
 namespace pelmora {
@@ -25,18 +24,17 @@ const SdlLibrary& sdl()
     return *sdlLibrary();
 }
 
-std::uint32_t little(std::span<const std::uint8_t> bytes, std::size_t at, int count)
+Uint32 little32(const std::uint8_t* at)
 {
-    std::uint32_t value = 0;
-    for (int i = count - 1; i >= 0; --i)
-        value = value << 8 | bytes[at + std::size_t(i)];
-    return value;
+    Uint32 value;
+    std::memcpy(&value, at, 4);
+    return SDL_SwapLE32(value);
 }
 
-void putLittle32(std::vector<std::uint8_t>& bytes, std::size_t at, std::size_t value)
+void putLittle32(std::uint8_t* at, std::size_t value)
 {
-    for (std::size_t i = 0; i < 4; ++i)
-        bytes[at + i] = std::uint8_t(value >> (8 * i));
+    const Uint32 little = SDL_SwapLE32(Uint32(value));
+    std::memcpy(at, &little, 4);
 }
 
 // Reads on until bytes holds `size` bytes or the source has no more.
@@ -59,13 +57,13 @@ void keepWavPrefix(std::vector<std::uint8_t>& bytes, SDL_RWops* source)
     readUpTo(bytes, source, kMaxWavHeader);
     std::size_t align = 1, budget = kMaxWavDecoded / 2;
     for (std::uint64_t at = 12; at + 8 <= bytes.size();) {
-        const std::uint32_t length = little(bytes, at + 4, 4);
+        const Uint32 length = little32(&bytes[at + 4]);
         const std::uint64_t body = at + 8;
         if (std::memcmp(&bytes[at], "fmt ", 4) == 0 && length >= 16 && body + 16 <= bytes.size()) {
-            align = std::max<std::size_t>(1, little(bytes, body + 12, 2));
+            align = std::max<std::size_t>(1, little32(&bytes[body + 12]) & 0xFFFF);
             // ADPCM takes four bits a sample and decodes to 16; the others
             // grow to twice their size at most (8-bit mu-law to 16 bits).
-            const std::uint32_t tag = little(bytes, body, 2);
+            const Uint32 tag = little32(&bytes[body]) & 0xFFFF;
             budget = kMaxWavDecoded / (tag == 0x0002 || tag == 0x0011 ? 4 : 2);
         }
         if (std::memcmp(&bytes[at], "data", 4) == 0) {
@@ -74,13 +72,13 @@ void keepWavPrefix(std::vector<std::uint8_t>& bytes, SDL_RWops* source)
             readUpTo(bytes, source, body + keep);
             keep = std::min<std::size_t>(keep, bytes.size() - body);
             bytes.resize(body + keep - keep % align);
-            putLittle32(bytes, at + 4, keep - keep % align);
+            putLittle32(&bytes[at + 4], keep - keep % align);
             break;
         }
         at = body + length + (length & 1);
     }
     if (bytes.size() >= 8)
-        putLittle32(bytes, 4, bytes.size() - 8);
+        putLittle32(&bytes[4], bytes.size() - 8);
 }
 
 // What is kept of a WAV, loaded by SDL at once and converted by an SDL
@@ -235,14 +233,6 @@ std::unique_ptr<SoundStream> openSound(SDL_RWops* source, const Mpg123Library* m
     }
     auto mp3 = std::make_unique<Mp3Stream>(*mpg123, source);
     return mp3->open(start, why) ? std::move(mp3) : nullptr;
-}
-
-void mixInto(std::span<std::int16_t> out, std::span<const std::int16_t> source)
-{
-    const std::size_t count = std::min(out.size(), source.size());
-    for (std::size_t i = 0; i < count; ++i)
-        out[i] = std::int16_t(std::clamp(int(out[i]) + int(source[i]), int(std::numeric_limits<std::int16_t>::min()),
-                                         int(std::numeric_limits<std::int16_t>::max())));
 }
 
 } // namespace pelmora

@@ -50,7 +50,4 @@ public:
 // in `why`.
 std::unique_ptr<SoundStream> openSound(SDL_RWops* source, const Mpg123Library* mpg123, std::string& why);
 
-// Adds source to the start of out, clipped to 16 bits.
-void mixInto(std::span<std::int16_t> out, std::span<const std::int16_t> source);
-
 } // namespace pelmora

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 
 namespace pelmora {
 
@@ -37,5 +38,18 @@ public:
     virtual std::uint32_t SendString(const char* command, char* returnString,
                                      std::uint32_t returnLength, const void* callbackWindow) = 0;
 };
+
+// The platform's own sound output. Its device opens when open() is called,
+// so that a program can leave that until its window is on screen; what is
+// asked for before is carried out as soon as the device is open.
+class SystemMultimedia : public Multimedia {
+public:
+    virtual void open() = 0;
+    // Silences the music at once; the next "play" starts it from the
+    // beginning.
+    virtual void stopMusic() = 0;
+};
+
+std::unique_ptr<SystemMultimedia> makeSystemMultimedia();
 
 } // namespace pelmora

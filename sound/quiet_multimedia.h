@@ -4,7 +4,7 @@
 
 #pragma once
 
-#include "system_multimedia.h"
+#include "multimedia.h"
 
 #include <memory>
 #include <string>
@@ -34,7 +34,14 @@ class NoMusic final : public SystemMultimedia {
 public:
     NoMusic(std::unique_ptr<SystemMultimedia> output, bool music) : output_(std::move(output)), music_(music) {}
 
-    void setMusic(bool on);
+    void setMusic(bool on)
+    {
+        if (on != music_ && !on)
+            output_->stopMusic();
+        else if (on != music_ && !lastCommand_.empty())
+            output_->SendString(lastCommand_.c_str(), nullptr, 0, nullptr);
+        music_ = on;
+    }
     bool music() const { return music_; }
 
     void open() override { output_->open(); }
@@ -44,7 +51,13 @@ public:
         return output_->PlaySound(sound, module, flags);
     }
     std::uint32_t SendString(const char* command, char* returnString, std::uint32_t returnLength,
-                             const void* callbackWindow) override;
+                             const void* callbackWindow) override
+    {
+        lastCommand_ = command ? command : "";
+        if (music_)
+            return output_->SendString(command, returnString, returnLength, callbackWindow);
+        return NoSound().SendString(command, returnString, returnLength, callbackWindow);
+    }
 
 private:
     std::unique_ptr<SystemMultimedia> output_;

@@ -8,6 +8,7 @@
 #include "sample_ring.h"
 #include "sdl_library.h"
 
+#include <algorithm>
 #include <array>
 #include <atomic>
 #include <condition_variable>
@@ -60,18 +61,6 @@ void say(const std::string& what, const std::string& why, std::atomic<bool>* sai
         std::fprintf(stderr, "pelmora: %s: %s\n", what.c_str(), why.c_str());
 }
 
-// SDL's start-up, kept apart so that what SDL keeps from it for the life of
-// the process can be told from the rest (see tests/lsan.supp). Only the
-// audio part of SDL: SDL_InitSubSystem would start its event loop too, for a
-// third of a megabyte more.
-[[gnu::noinline]] SDL_AudioDeviceID startSdlAudio(const SDL_AudioSpec& wanted, bool& started)
-{
-    started = sdl().SDL_AudioInit(nullptr) == 0;
-    SDL_AudioSpec obtained{};
-    // No changes allowed: SDL converts to whatever the hardware wants.
-    return started ? sdl().SDL_OpenAudioDevice(nullptr, 0, &wanted, &obtained, 0) : 0;
-}
-
 // One sound on its way to the device: the worker decodes it ahead into a
 // ring that the device's callback empties. The sound is changed only under
 // the device's lock, and never freed by the callback.
@@ -100,14 +89,15 @@ struct Channel {
         }
     }
 
-    // Called by the device's callback.
+    // Called by the device's callback: adds the sound to out, clipped to 16
+    // bits.
     void mixInto(std::span<std::int16_t> out)
     {
         std::array<std::int16_t, 1024> piece;
         for (std::size_t at = 0; on && at < out.size();) {
             const std::size_t got = ring.pop(std::span(piece).first(std::min(piece.size(), out.size() - at)));
-            pelmora::mixInto(out.subspan(at), std::span(piece).first(got));
-            at += got;
+            for (std::size_t i = 0; i < got; ++i, ++at)
+                out[at] = std::int16_t(std::clamp(out[at] + piece[i], -32768, 32767));
             if (got == 0) {
                 on = !ended;
                 break;
@@ -132,8 +122,7 @@ struct SdlMultimedia::Shared {
     State state = State::Opening;
     bool stopping = false;
     bool finished = false;
-    std::optional<std::optional<std::string>> effectRequest; // a name, or nothing to stop
-    std::optional<std::string> musicRequest;                 // empty: stop
+    std::optional<std::string> effectRequest, musicRequest; // empty: stop
     std::uint64_t asked = 0, done = 0;
 
     // The worker's own.
@@ -146,14 +135,6 @@ struct SdlMultimedia::Shared {
 
     void run()
     {
-        // SDL frees its per-thread error text for threads of its own only.
-        struct HandBack {
-            ~HandBack()
-            {
-                if (sdlLibrary() && sdl().SDL_TLSCleanup)
-                    sdl().SDL_TLSCleanup();
-            }
-        } handBack;
         openDevice();
         std::unique_lock lock(mutex);
         state = device != 0 ? State::Open : State::Unavailable;
@@ -165,7 +146,7 @@ struct SdlMultimedia::Shared {
                 const std::uint64_t number = asked;
                 lock.unlock();
                 if (effectName)
-                    start(effect, *effectName ? openFile(**effectName) : nullptr, kEffectSamples);
+                    start(effect, openFile(*effectName), kEffectSamples);
                 if (song)
                     playMusic(*song);
                 lock.lock();
@@ -190,6 +171,9 @@ struct SdlMultimedia::Shared {
         if (sdlStarted)
             sdl().SDL_AudioQuit();
         outputTaken = false;
+        // SDL frees its per-thread error text for threads of its own only.
+        if (sdlLibrary() && sdl().SDL_TLSCleanup)
+            sdl().SDL_TLSCleanup();
         lock.lock();
         finished = true;
         changed.notify_all();
@@ -211,7 +195,12 @@ struct SdlMultimedia::Shared {
             static_cast<Shared*>(self)->music.mixInto(out);
             static_cast<Shared*>(self)->effect.mixInto(out);
         };
-        device = startSdlAudio(wanted, sdlStarted);
+        // Only the audio part of SDL: SDL_InitSubSystem would start its event
+        // loop too, for a third of a megabyte more. No changes allowed to
+        // the format: SDL converts to whatever the hardware wants.
+        sdlStarted = sdl().SDL_AudioInit(nullptr) == 0;
+        SDL_AudioSpec obtained{};
+        device = sdlStarted ? sdl().SDL_OpenAudioDevice(nullptr, 0, &wanted, &obtained, 0) : 0;
         if (device == 0)
             return say("no sound", sdl().SDL_GetError(), &saidNoSound);
         mpg123 = options.mp3 ? mpg123Library() : nullptr;
@@ -344,8 +333,7 @@ bool SdlMultimedia::PlaySound(const char* sound, const void*, std::uint32_t flag
     // Only a look at the directory here: whether the file is there at all.
     // What it holds is judged as it loads, on the worker.
     const bool present = !sound || isRegularFile(platformPath(sound));
-    return shared_->ask(shared_->effectRequest, sound ? std::optional<std::string>(sound) : std::nullopt) ? present
-                                                                                                          : !sound;
+    return shared_->ask(shared_->effectRequest, std::string(sound ? sound : "")) ? present : !sound;
 }
 
 std::uint32_t SdlMultimedia::SendString(const char* command, char* returnString, std::uint32_t returnLength,

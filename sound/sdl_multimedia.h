@@ -5,7 +5,7 @@
 #pragma once
 
 #include "audio_streams.h"
-#include "system_multimedia.h"
+#include "multimedia.h"
 
 #include <chrono>
 #include <filesystem>
