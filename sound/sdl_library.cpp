@@ -61,14 +61,14 @@ void* symbol(void* library, const char* name)
 
 #define PELMORA_LOAD(name) table.name = reinterpret_cast<decltype(table.name)>(symbol(library, #name));
 #define PELMORA_REQUIRE(name)                                                                           \
+    PELMORA_LOAD(name)                                                                                  \
     if (!table.name)                                                                                    \
         missing = #name;
 #define PELMORA_FILL(FUNCTIONS, fileName)                                                               \
     void* library = openLibrary(fileName, error);                                                       \
+    const char* missing = nullptr;                                                                      \
     if (!library)                                                                                       \
         return false;                                                                                   \
-    const char* missing = nullptr;                                                                      \
-    FUNCTIONS(PELMORA_LOAD)                                                                             \
     FUNCTIONS(PELMORA_REQUIRE)                                                                          \
     if (missing) {                                                                                      \
         error = std::string(fileName) + " has no " + missing;                                           \
@@ -90,9 +90,9 @@ void setHints(const SdlLibrary& sdl)
     sdl.SDL_SetHint(SDL_HINT_AUDIO_DEVICE_APP_NAME, "Pelmora");
 }
 
-bool fillSdl(SdlLibrary& table, std::string& error)
+bool fillSdl(SdlLibrary& table, const char* fileName, std::string& error)
 {
-    PELMORA_FILL(PELMORA_SDL_FUNCTIONS, kSdlFile)
+    PELMORA_FILL(PELMORA_SDL_FUNCTIONS, fileName)
     PELMORA_LOAD(SDL_TLSCleanup)
     setHints(table);
     return true;
@@ -109,30 +109,24 @@ bool fillMpg123(Mpg123Library& table, const char* fileName, std::string& error)
     return true;
 }
 
-template <class Table>
+// Each library is looked for once, on first use, from whichever thread.
+template <class Table, bool (*fill)(Table&, const char*, std::string&)>
 struct Loaded {
+    explicit Loaded(const char* fileName) : found(fill(table, fileName, error)) {}
     Table table;
     std::string error;
-    bool found = false;
+    bool found;
 };
 
-const Loaded<SdlLibrary>& sdlLoaded()
+const Loaded<SdlLibrary, fillSdl>& sdlLoaded()
 {
-    static const auto loaded = [] {
-        Loaded<SdlLibrary> l;
-        l.found = fillSdl(l.table, l.error);
-        return l;
-    }();
+    static const Loaded<SdlLibrary, fillSdl> loaded(kSdlFile);
     return loaded;
 }
 
-const Loaded<Mpg123Library>& mpg123Loaded()
+const Loaded<Mpg123Library, fillMpg123>& mpg123Loaded()
 {
-    static const auto loaded = [] {
-        Loaded<Mpg123Library> l;
-        l.found = fillMpg123(l.table, kMpg123File, l.error);
-        return l;
-    }();
+    static const Loaded<Mpg123Library, fillMpg123> loaded(kMpg123File);
     return loaded;
 }
 

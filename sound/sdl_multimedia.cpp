@@ -183,18 +183,15 @@ struct SdlMultimedia::Shared {
     {
         if (!sdlLibrary())
             return say("no sound", sdlLibraryError(), &saidNoSound);
-        SDL_AudioSpec wanted{};
-        wanted.freq = kOutputFrequency;
-        wanted.format = AUDIO_S16SYS;
-        wanted.channels = kOutputChannels;
-        wanted.samples = kBufferFrames;
-        wanted.userdata = this;
-        wanted.callback = [](void* self, Uint8* stream, int length) {
+        const auto mix = [](void* self, Uint8* stream, int length) {
             const std::span out(reinterpret_cast<std::int16_t*>(stream), std::size_t(length) / 2);
             std::fill(out.begin(), out.end(), std::int16_t(0));
             static_cast<Shared*>(self)->music.mixInto(out);
             static_cast<Shared*>(self)->effect.mixInto(out);
         };
+        const SDL_AudioSpec wanted{.freq = kOutputFrequency, .format = AUDIO_S16SYS, .channels = kOutputChannels,
+                                   .silence = 0, .samples = kBufferFrames, .padding = 0, .size = 0,
+                                   .callback = mix, .userdata = this};
         // Only the audio part of SDL: SDL_InitSubSystem would start its event
         // loop too, for a third of a megabyte more. No changes allowed to
         // the format: SDL converts to whatever the hardware wants.
@@ -233,11 +230,10 @@ struct SdlMultimedia::Shared {
     {
         if (!name.empty() && name == music.name && music.on)
             return;
-        std::unique_ptr<SoundStream> stream = name.empty() ? nullptr : openFile(name);
-        if (!name.empty() && !stream)
-            return;
-        music.name = name;
-        start(music, std::move(stream), SIZE_MAX);
+        if (std::unique_ptr<SoundStream> stream = openFile(name); stream || name.empty()) {
+            music.name = name;
+            start(music, std::move(stream), SIZE_MAX);
+        }
     }
 
     // The new sound replaces the one still playing, even when there is none.

@@ -23,12 +23,12 @@ struct SdlMultimediaOptions {
 
 // Multimedia over SDL's audio device, with effects and music mixed here.
 // The calls only hand their request over and return at once: one worker of
-// the layer's own opens the device (on open()), reads and converts the files,
-// and keeps the sounds decoded ahead, so that neither a slow sound server nor
-// a large file ever holds up the window. What is asked for before the device
-// is open is carried out as soon as it is. Without any audio device everything stays
-// silent. Calls come from one thread at a time; only one instance can own
-// the audio output at once (later ones are silent).
+// the layer's own opens the device (on open()), reads and converts the
+// files, and keeps the sounds decoded ahead, so that neither a slow sound
+// server nor a large file ever holds up the window. What is asked for before
+// the device is open is carried out as soon as it is. Without any audio
+// device everything stays silent. Calls come from one thread at a time; only
+// one instance can own the audio output at once (later ones are silent).
 class SdlMultimedia final : public SystemMultimedia {
 public:
     using Options = SdlMultimediaOptions;
@@ -41,8 +41,8 @@ public:
     SdlMultimedia& operator=(const SdlMultimedia&) = delete;
 
     // Effects play on one channel: a new effect cuts off the one playing,
-    // even when it cannot itself be played. A null name just stops the
-    // effect. Only asynchronous play (kAsync) is offered; it returns true
+    // even when it cannot itself be played. A null or empty name just stops
+    // the effect. Only asynchronous play (kAsync) is offered; it returns true
     // unless there is no sound at all or the file is not there.
     bool PlaySound(const char* sound, const void* module, std::uint32_t flags) override;
 
