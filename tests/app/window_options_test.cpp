@@ -28,12 +28,6 @@ namespace {
 constexpr QSize kScreen(1280, 1024);
 constexpr QSize kDesign(Form1::kClientWidth, Form1::kClientHeight);
 
-QImage drawn(QWidget& widget)
-{
-    QApplication::processEvents();
-    return widget.grab().toImage().convertToFormat(QImage::Format_RGB32);
-}
-
 // Before start-up, the buttons take clicks: a click or a key only tells
 // which index reached Answer_Click.
 class Keys : public WindowRig {
@@ -90,11 +84,7 @@ TEST_F(Keys, DoNothingForADisabledButtonOrWithAModifier)
 // models so that a whole quiz takes no time.
 class QuizWindow : public WindowRig {
 protected:
-    explicit QuizWindow(int stretch = Pace::kPlain) : WindowRig(stretch)
-    {
-        window.load();
-        window.show();
-    }
+    explicit QuizWindow(int stretch = Pace::kPlain) : WindowRig(stretch, true) {}
 };
 
 // Answered from the keyboard.
@@ -107,8 +97,8 @@ protected:
     {
         return std::to_string(quiz.QuestionIndex) + "/" + std::to_string(quiz.Score) + "/" + form.Mondai.text() + "/"
                + form.Label1.caption() + "/" + std::to_string(sounds()) + "/" + std::to_string(shown(form.YES))
-               + std::to_string(shown(form.No)) + "/" + std::to_string(timerFor(window, form.Timer1)->isActive())
-               + std::to_string(timerFor(window, form.Timer2)->isActive());
+               + std::to_string(shown(form.No)) + "/" + std::to_string(qTimer(form.Timer1)->isActive())
+               + std::to_string(qTimer(form.Timer2)->isActive());
     }
 };
 
@@ -182,17 +172,17 @@ protected:
 
 TEST_F(SlowWindow, PauseAndPHoldTheQuizAsItStandsAndTheKeysDoWhatTheyWould)
 {
-    QTimer* timer1 = timerFor(window, form.Timer1);
-    QTimer* timer2 = timerFor(window, form.Timer2);
+    QTimer* timer1 = qTimer(form.Timer1);
+    QTimer* timer2 = qTimer(form.Timer2);
     EXPECT_EQ(timer1->interval(), 24000);
-    EXPECT_EQ(timerFor(window, form.Timer3)->interval(), 3100) << "the music keeps its own time";
+    EXPECT_EQ(qTimer(form.Timer3)->interval(), 3100) << "the music keeps its own time";
 
     // In the scene: held, and the number keys still do nothing.
     const QImage scene = grab();
     QTest::keyClick(&window, Qt::Key_Pause);
     EXPECT_TRUE(window.paused());
     EXPECT_FALSE(timer1->isActive());
-    EXPECT_TRUE(timerFor(window, form.Timer3)->isActive());
+    EXPECT_TRUE(qTimer(form.Timer3)->isActive());
     EXPECT_EQ(window.windowTitle(), QStringLiteral("Pelmora（いちじていし）"));
     const std::string held = state();
     QTest::keyClick(&window, Qt::Key_2);
@@ -248,8 +238,7 @@ TEST(Scaling, ScalesEdgesSoNeighboursKeepTheirSharedColumn)
 TEST_F(FullScreen, FillsTheScreenHeightWithEveryControlScaledAndCentred)
 {
     const double k = 1024.0 / 624.0;
-    window.setFullScreen(true);
-    QApplication::processEvents();
+    setFullScreen(true);
     ASSERT_EQ(window.size(), kScreen);
     EXPECT_EQ(window.stage().geometry(), QRect(115, 0, 1049, 1024));
     expectMirrored();
@@ -266,8 +255,7 @@ TEST_F(FullScreen, FillsTheScreenHeightWithEveryControlScaledAndCentred)
 
 TEST_F(FullScreen, AClickLandsOnTheScaledButtonAsOnTheOriginal)
 {
-    window.setFullScreen(true);
-    QApplication::processEvents();
+    setFullScreen(true);
     // Point for point along the button row, the front-most control of the
     // design is the one that gets the click.
     for (int y : {520, 545, 569}) {
@@ -313,13 +301,12 @@ TEST_F(FullScreen, DrawsThePicturesFromTheirSourcesAtTheScale)
 // lines, and they fit the larger box.
 TEST_F(FullScreen, FitsEveryTextInTheWindowAndAtTheScaledSize)
 {
-    auto* mondai = static_cast<QTextEdit*>(widget(form.Mondai));
-    auto* label = static_cast<QLabel*>(widget(form.Label1));
+    auto* mondai = widget<QTextEdit>(form.Mondai);
+    auto* label = widget<QLabel>(form.Label1);
     std::vector<int> linesInTheWindow;
     for (bool full : {false, true}) {
         SCOPED_TRACE(full ? "full screen" : "in the window");
-        window.setFullScreen(full);
-        QApplication::processEvents();
+        setFullScreen(full);
         for (int q = 0; q < 20; ++q) {
             form.Mondai.setText(quiz.bank.text(q));
             QTextDocument* text = mondai->document();
@@ -353,7 +340,7 @@ TEST_F(FullScreen, F11AndEscBringTheWindowBackAsItWasAndTheQuizGoesOn)
     const QPoint place = window.pos();
     form.Timer1.tick();
     QTest::keyClick(&window, Qt::Key_1); // wrong: two Santas
-    const int remaining = timerFor(window, form.Timer2)->remainingTime();
+    const int remaining = qTimer(form.Timer2)->remainingTime();
 
     QTest::keyClick(&window, Qt::Key_F11);
     QApplication::processEvents();
@@ -378,9 +365,9 @@ TEST_F(FullScreen, F11AndEscBringTheWindowBackAsItWasAndTheQuizGoesOn)
 
     // The quiz noticed nothing: the countdown runs on, the mark stays.
     EXPECT_EQ(quiz.QuestionIndex, 1);
-    EXPECT_TRUE(timerFor(window, form.Timer2)->isActive());
-    EXPECT_LE(timerFor(window, form.Timer2)->remainingTime(), remaining);
-    EXPECT_TRUE(timerFor(window, form.Timer1)->isActive());
+    EXPECT_TRUE(qTimer(form.Timer2)->isActive());
+    EXPECT_LE(qTimer(form.Timer2)->remainingTime(), remaining);
+    EXPECT_TRUE(qTimer(form.Timer1)->isActive());
     EXPECT_TRUE(widget(form.No)->isVisibleTo(&window));
     form.Timer2.tick();
     EXPECT_NE(grab(), windowed) << "a new scene";

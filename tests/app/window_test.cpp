@@ -24,25 +24,7 @@ using namespace pelmora::test;
 
 namespace {
 
-class WindowTest : public WindowRig {
-protected:
-    // The control's widget under a window point, or nullptr where no
-    // control is (the bare stage the controls stand on).
-    QWidget* controlWidgetAt(QPoint at)
-    {
-        QWidget* w = window.childAt(at);
-        return w == static_cast<const QWidget*>(&window.stage()) ? nullptr : w;
-    }
-    QWidget* controlWidgetAt(int x, int y) { return controlWidgetAt(QPoint(x, y)); }
-
-    template <typename W>
-    W* widget(const VisualControl& control)
-    {
-        auto* w = dynamic_cast<W*>(WindowRig::widget(control));
-        EXPECT_NE(w, nullptr) << control.displayName();
-        return w;
-    }
-};
+using WindowTest = WindowRig;
 
 TEST_F(WindowTest, IsOneFixedWhiteWindowNamedPelmora)
 {
@@ -71,7 +53,7 @@ TEST_F(WindowTest, DeliversClicksToTheButtonInFront)
 {
     window.show();
     for (const CommandButton& button : form.Answer)
-        EXPECT_TRUE(WindowRig::widget(button)->isEnabled()) << "until start-up disables it";
+        EXPECT_TRUE(widget(button)->isEnabled()) << "until start-up disables it";
     // Each button is 41 pixels wide and the row steps by 40: the shared
     // column goes to Answer(1) next to it, elsewhere to the higher index.
     for (int x = 111; x <= 513; ++x) {
@@ -79,12 +61,12 @@ TEST_F(WindowTest, DeliversClicksToTheButtonInFront)
         if (x >= 112 && x <= 512)
             front = x == 152 || x == 192 ? 1 : std::min((x - 112) / 40, 9);
         for (int y : {519, 520, 569, 570}) {
-            QWidget* expected = front >= 0 && y >= 520 && y <= 569 ? WindowRig::widget(form.Answer[front]) : nullptr;
+            QWidget* expected = front >= 0 && y >= 520 && y <= 569 ? widget(form.Answer[front]) : nullptr;
             ASSERT_EQ(controlWidgetAt(x, y), expected) << x << ", " << y;
         }
     }
     // The text box spans 104..512 x 0..120 and stays in front of the circle.
-    QWidget* mondai = WindowRig::widget(form.Mondai);
+    QWidget* mondai = widget(form.Mondai);
     for (QPoint in : {QPoint(104, 0), QPoint(512, 120), QPoint(300, 100)})
         EXPECT_TRUE(mondai->isAncestorOf(controlWidgetAt(in)) || controlWidgetAt(in) == mondai)
             << in.x() << ", " << in.y();
@@ -98,7 +80,7 @@ TEST_F(WindowTest, TabsThroughTheButtonsInTheirOrder)
     QApplication::setActiveWindow(&window);
     std::map<QWidget*, std::string> names;
     for (VisualControl* control : visualControls(form))
-        names[WindowRig::widget(*control)] = control->displayName();
+        names[widget(*control)] = control->displayName();
     std::vector<std::string> order{names[QApplication::focusWidget()]};
     for (int i = 0; i < 10; ++i) {
         QKeyEvent tab(QEvent::KeyPress, Qt::Key_Tab, Qt::NoModifier);
@@ -115,7 +97,7 @@ TEST_F(WindowTest, RunsTheBoundHandlerOnAClickAndATick)
 {
     window.load();
     form.Timer1.setInterval(1); // the first question, at once
-    QTimer* timer1 = timerFor(window, form.Timer1);
+    QTimer* timer1 = qTimer(form.Timer1);
     ASSERT_TRUE(timer1->isActive());
     EXPECT_EQ(timer1->interval(), 1);
     ASSERT_TRUE(QTest::qWaitFor([&] { return !form.Mondai.text().empty(); }, 30000)) << "Timer1 never ticked";
@@ -124,10 +106,10 @@ TEST_F(WindowTest, RunsTheBoundHandlerOnAClickAndATick)
 
     button(1)->click();
     EXPECT_EQ(quiz.Score, 1);
-    EXPECT_TRUE(WindowRig::widget(form.YES)->isVisibleTo(&window));
-    EXPECT_TRUE(timerFor(window, form.Timer2)->isActive());
-    EXPECT_EQ(timerFor(window, form.Timer2)->interval(), 5000);
-    EXPECT_EQ(timerFor(window, form.Timer3)->interval(), 3100);
+    EXPECT_TRUE(widget(form.YES)->isVisibleTo(&window));
+    EXPECT_TRUE(qTimer(form.Timer2)->isActive());
+    EXPECT_EQ(qTimer(form.Timer2)->interval(), 5000);
+    EXPECT_EQ(qTimer(form.Timer3)->interval(), 3100);
     EXPECT_TRUE(errors.empty());
 }
 
@@ -175,7 +157,7 @@ TEST_F(WindowTest, StopsAnErrorAtTheHandlerAndTakesNoMoreEvents)
     EXPECT_EQ(errors[0], "Answer_Click: Overflow");
     EXPECT_TRUE(window.failed());
     for (Timer* timer : timersOf(form))
-        EXPECT_FALSE(timerFor(window, *timer)->isActive());
+        EXPECT_FALSE(qTimer(*timer)->isActive());
 
     button(1)->click();
     EXPECT_EQ(errors.size(), 1u) << "nothing reaches the quiz after an unhandled error";
@@ -289,7 +271,7 @@ TEST_F(WindowTest, ShowsTheResultInRedAcrossTheSceneArea)
     EXPECT_TRUE(hasColourNear(shot, QRect(84, 256, 469, 46), QColor(255, 0, 0), 0));
     EXPECT_FALSE(hasColourNear(shot, QRect(380, 256, 100, 46), QColor(214, 0, 0), 0))
         << "the label's white covers the Santa behind it";
-    QWidget* label = WindowRig::widget(form.Label1);
+    QWidget* label = widget(form.Label1);
     EXPECT_EQ(controlWidgetAt(84, 256), label);
     EXPECT_EQ(controlWidgetAt(552, 301), label);
     for (QPoint out : {QPoint(83, 256), QPoint(553, 280), QPoint(300, 255), QPoint(300, 302)})
@@ -309,7 +291,7 @@ TEST_F(WindowTest, DrawsTheQuestionInMagentaThoughTheBoxIsDisabled)
     window.load();
     form.Mondai.setText(quiz.bank.text(8)); // the longest question
     const QImage shot = grab();
-    EXPECT_FALSE(WindowRig::widget(form.Mondai)->isEnabled());
+    EXPECT_FALSE(widget(form.Mondai)->isEnabled());
     EXPECT_TRUE(hasColourNear(shot, QRect(104, 0, 409, 121), QColor(255, 0, 255), 0));
 }
 

@@ -97,11 +97,7 @@ TEST(Stress, RandomClicksAndTicksNeverLeaveTheQuizStates)
 TEST(Soak, ADayOnTheResultScreenChangesNothingButTheMusicCommands)
 {
     QuizRig rig;
-    rig.start(8000);
-    for (int q = 0; q < 20; ++q) {
-        rig.form.clickAnswer(rig.rightButton());
-        rig.clock.advance(8000);
-    }
+    rig.playTo(20);
     ASSERT_TRUE(rig.form.Label1.visible());
     rig.multimedia.calls.clear();
 

@@ -18,31 +18,60 @@
 
 namespace pelmora::test {
 
-// The QTimer behind a timer model, found by the model's name.
-inline QTimer* timerFor(const Window& window, const Timer& timer)
+// The widget as drawn once the events now due are handled.
+inline QImage drawn(QWidget& widget)
 {
-    return window.findChild<QTimer*>(QString::fromStdString(timer.displayName()));
+    QApplication::processEvents();
+    return widget.grab().toImage().convertToFormat(QImage::Format_RGB32);
 }
 
 // The quiz in the real Qt window, on the offscreen screen of 1280 x 1024. An
 // error that escapes a handler is written down instead of ending the test.
 class WindowRig : public ::testing::Test {
 protected:
-    explicit WindowRig(int stretch = Pace::kPlain) : window(form, stretch)
+    // Started: the form loaded and the window shown.
+    explicit WindowRig(int stretch = Pace::kPlain, bool started = false) : window(form, stretch)
     {
         window.setErrorReporter([this](const std::string& handler, const std::exception& error) {
             errors.push_back(handler + ": " + error.what());
         });
+        if (started) {
+            window.load();
+            window.show();
+        }
     }
 
     // The window as it is drawn now, shown first if it is not yet.
     QImage grab()
     {
         window.show();
-        QApplication::processEvents();
-        return window.grab().toImage().convertToFormat(QImage::Format_RGB32);
+        return drawn(window);
     }
-    QWidget* widget(const VisualControl& control) const { return window.stage().widgetFor(control); }
+    template <typename W = QWidget>
+    W* widget(const VisualControl& control) const
+    {
+        auto* w = dynamic_cast<W*>(window.stage().widgetFor(control));
+        EXPECT_NE(w, nullptr) << control.displayName();
+        return w;
+    }
+    // The control's widget under a window point, or nullptr where no control
+    // is (the bare stage the controls stand on).
+    QWidget* controlWidgetAt(QPoint at) const
+    {
+        QWidget* w = window.childAt(at);
+        return w == static_cast<const QWidget*>(&window.stage()) ? nullptr : w;
+    }
+    QWidget* controlWidgetAt(int x, int y) const { return controlWidgetAt(QPoint(x, y)); }
+    // The QTimer behind a timer model, found by the model's name.
+    QTimer* qTimer(const Timer& model) const
+    {
+        return window.findChild<QTimer*>(QString::fromStdString(model.displayName()));
+    }
+    void setFullScreen(bool on)
+    {
+        window.setFullScreen(on);
+        QApplication::processEvents();
+    }
     // How much larger the controls are drawn: full screen, the height of the
     // 1280 x 1024 screen comes first.
     double scale() const { return window.width() > Form1::kClientWidth ? 1024.0 / 624.0 : 1.0; }
