@@ -9,9 +9,6 @@
 #include "real_program.h"
 #include "screen.h"
 
-#include <QElapsedTimer>
-#include <QThread>
-
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -21,6 +18,7 @@ using namespace pelmora::e2e;
 
 namespace {
 
+const QString kProgram = QStringLiteral(PELMORA_PROGRAM);
 const QSize kScreen(1280, 1024);
 const QSize kWindow(639, 624);
 // Full screen the height comes first: 1024 / 624 times larger, centred.
@@ -36,25 +34,6 @@ QRect onFullScreen(QRect r)
 {
     const int x = kLeftMargin + scaled(r.left()), y = scaled(r.top());
     return {x, y, kLeftMargin + scaled(r.left() + r.width()) - x, scaled(r.top() + r.height()) - y};
-}
-
-Launch at1280(QStringList arguments)
-{
-    Launch launch;
-    launch.arguments = std::move(arguments);
-    launch.screen = kScreen;
-    return launch;
-}
-
-// Presses a key in the program's window, giving the window the keyboard.
-bool press(const RealProgram& program, const QString& key)
-{
-    return runTool(QStringLiteral("xdotool"),
-                   {QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--name"),
-                    QStringLiteral("^Pelmora$"), QStringLiteral("windowfocus"), QStringLiteral("--sync"),
-                    QStringLiteral("%1"), QStringLiteral("key"), key},
-                   deadline(10000), program.display())
-        .ok;
 }
 
 bool santaFullScreen(const QImage& shot, int left, int top)
@@ -97,7 +76,7 @@ double outlineWidth(const QImage& shot, QRect area, int* edges = nullptr)
 
 TEST(FullScreenProgram, FillsTheHeightSharpAnswersAClickAndF11BringsTheWindowBack)
 {
-    RealProgram pelmora(QStringLiteral(PELMORA_PROGRAM), at1280({QStringLiteral("--fullscreen")}));
+    RealProgram pelmora(kProgram, {.arguments = {QStringLiteral("--fullscreen")}, .screen = kScreen});
     ASSERT_TRUE(pelmora.ok()) << pelmora.error().toStdString();
 
     // The first scene, on the whole screen: two Santas where they belong,
@@ -116,7 +95,7 @@ TEST(FullScreenProgram, FillsTheHeightSharpAnswersAClickAndF11BringsTheWindowBac
         << "a tree, bottom right";
 
     // Back in the window, the same Santa at its own size.
-    ASSERT_TRUE(press(pelmora, QStringLiteral("F11")));
+    ASSERT_TRUE(pelmora.press(QStringLiteral("F11")));
     QImage window;
     ASSERT_TRUE(pelmora.waitFor([](const QImage& s) { return s.size() == kWindow && santaAt(s, 100, 150); },
                                 deadline(10000), &window));
@@ -134,7 +113,7 @@ TEST(FullScreenProgram, FillsTheHeightSharpAnswersAClickAndF11BringsTheWindowBac
     EXPECT_GT(widthBlown, width1x + 1.0) << "the measure tells an enlarged bitmap";
 
     // Full screen again; at the first question, a click on the scaled "2".
-    ASSERT_TRUE(press(pelmora, QStringLiteral("F11")));
+    ASSERT_TRUE(pelmora.press(QStringLiteral("F11")));
     ASSERT_TRUE(pelmora.waitFor(
         [](const QImage& s) {
             return s.size() == kScreen && countNear(s, onFullScreen(kMondai), QColor(255, 0, 255), 30) > 300;
@@ -150,7 +129,7 @@ TEST(FullScreenProgram, FillsTheHeightSharpAnswersAClickAndF11BringsTheWindowBac
         << "the circle, full screen";
 
     // F11: the 639 x 624 window, the circle still on it.
-    ASSERT_TRUE(press(pelmora, QStringLiteral("F11")));
+    ASSERT_TRUE(pelmora.press(QStringLiteral("F11")));
     QImage back;
     EXPECT_TRUE(pelmora.waitFor([](const QImage& s) { return s.size() == kWindow && circleShown(s); }, deadline(5000), &back))
         << "back as " << back.width() << "x" << back.height();
@@ -158,10 +137,10 @@ TEST(FullScreenProgram, FillsTheHeightSharpAnswersAClickAndF11BringsTheWindowBac
 
 TEST(KeysInTheProgram, TwoAtTheFirstQuestionGivesTheCircle)
 {
-    RealProgram pelmora(QStringLiteral(PELMORA_PROGRAM), at1280({}));
+    RealProgram pelmora(kProgram, {.screen = kScreen});
     ASSERT_TRUE(pelmora.ok()) << pelmora.error().toStdString();
     ASSERT_TRUE(pelmora.waitFor(questionShown, deadline(15000)));
-    ASSERT_TRUE(press(pelmora, QStringLiteral("2")));
+    ASSERT_TRUE(pelmora.press(QStringLiteral("2")));
     EXPECT_TRUE(pelmora.waitFor(circleShown, deadline(5000)));
 }
 
@@ -183,18 +162,17 @@ TEST(QtOptions, StartTheProgramAsUsual)
 {
     Xvfb xvfb;
     ASSERT_TRUE(xvfb.ok()) << xvfb.error().toStdString();
-    Launch launch;
-    launch.arguments = {QStringLiteral("-platform"), QStringLiteral("xcb"), QStringLiteral("-display"), xvfb.display(),
-                        QStringLiteral("-style"), QStringLiteral("fusion"), QStringLiteral("-session"),
-                        QStringLiteral("1a2b3c"), QStringLiteral("--mute")};
-    RealProgram pelmora(xvfb, QStringLiteral(PELMORA_PROGRAM), launch);
+    RealProgram pelmora(xvfb, kProgram,
+                        {.arguments = {QStringLiteral("-platform"), QStringLiteral("xcb"), QStringLiteral("-display"),
+                                       xvfb.display(), QStringLiteral("-style"), QStringLiteral("fusion"),
+                                       QStringLiteral("-session"), QStringLiteral("1a2b3c"), QStringLiteral("--mute")}});
     ASSERT_TRUE(pelmora.ok()) << pelmora.error().toStdString();
     EXPECT_TRUE(pelmora.waitFor([](const QImage& s) { return santaAt(s, 100, 150); }, deadline(5000)));
 }
 
 TEST(QuietProgram, MuteOpensNoDeviceAndStaysSilentThroughAnAnswer)
 {
-    RealProgram pelmora(QStringLiteral(PELMORA_PROGRAM), at1280({QStringLiteral("--mute")}));
+    RealProgram pelmora(kProgram, {.arguments = {QStringLiteral("--mute")}, .screen = kScreen});
     ASSERT_TRUE(pelmora.ok()) << pelmora.error().toStdString();
     ASSERT_TRUE(pelmora.waitFor(questionShown, deadline(15000)));
     pelmora.click(buttonFor(2).x(), buttonFor(2).y());
@@ -209,7 +187,7 @@ TEST(QuietProgram, MuteOpensNoDeviceAndStaysSilentThroughAnAnswer)
 
 TEST(QuietProgram, WithoutMusicPlaysTheChimeAndTheBuzzAndNothingElse)
 {
-    RealProgram pelmora(QStringLiteral(PELMORA_PROGRAM), at1280({QStringLiteral("--no-music")}));
+    RealProgram pelmora(kProgram, {.arguments = {QStringLiteral("--no-music")}, .screen = kScreen});
     ASSERT_TRUE(pelmora.ok()) << pelmora.error().toStdString();
     const std::vector<float> chime = sound("pinpon.wav"), buzz = sound("mistake.wav");
     ASSERT_FALSE(chime.empty());
@@ -227,10 +205,7 @@ TEST(QuietProgram, WithoutMusicPlaysTheChimeAndTheBuzzAndNothingElse)
 
     // Until the buzz and a second after it are written out.
     const qint64 enough = secondClick + 2 * kAudioRate + qint64(buzz.size());
-    QElapsedTimer waited;
-    waited.start();
-    while (framesSoFar() < enough && waited.elapsed() < deadline(15000))
-        QThread::msleep(100);
+    waitUntil([&] { return framesSoFar() >= enough; }, deadline(15000), 100);
     const std::vector<float> output = leftChannel(pelmora.audio());
     ASSERT_GE(qint64(output.size()), enough);
 

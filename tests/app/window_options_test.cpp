@@ -80,17 +80,11 @@ TEST_F(Keys, DoNothingForADisabledButtonOrWithAModifier)
     EXPECT_EQ(pressed, std::vector<int>{2});
 }
 
-// The quiz itself in the window. Ticks are run straight from the timer
-// models so that a whole quiz takes no time.
-class QuizWindow : public WindowRig {
+// The quiz itself in the window, answered from the keyboard. Ticks are run
+// straight from the timer models so that a whole quiz takes no time.
+class KeysInTheQuiz : public WindowRig {
 protected:
-    explicit QuizWindow(int stretch = Pace::kPlain) : WindowRig(stretch, true) {}
-};
-
-// Answered from the keyboard.
-class KeysInTheQuiz : public QuizWindow {
-protected:
-    using QuizWindow::QuizWindow;
+    explicit KeysInTheQuiz(int stretch = Pace::kPlain) : WindowRig(stretch, true) {}
 
     // Everything a key could change.
     std::string state()
@@ -102,7 +96,9 @@ protected:
     }
 };
 
-TEST_F(KeysInTheQuiz, TwoAtTheFirstQuestionGivesTheCircleAndTheChime)
+// Two Santas, then two reindeer: 2 answers the first question right, and 0 on
+// the keypad answers the second with ten.
+TEST_F(KeysInTheQuiz, TwoAnswersTheFirstQuestionAndZeroTen)
 {
     form.Timer1.tick();
     ASSERT_FALSE(form.Mondai.text().empty());
@@ -113,14 +109,12 @@ TEST_F(KeysInTheQuiz, TwoAtTheFirstQuestionGivesTheCircleAndTheChime)
     EXPECT_FALSE(shown(form.No));
     ASSERT_EQ(sounds(), 1u);
     EXPECT_EQ(lastSound(), QuizRig::soundFile("pinpon.wav"));
-}
 
-TEST_F(KeysInTheQuiz, ZeroAnswersWithTen)
-{
+    form.Timer2.tick();
     form.Timer1.tick();
-    QTest::keyClick(&window, Qt::Key_0, Qt::KeypadModifier); // two Santas: ten is wrong
-    EXPECT_EQ(quiz.Score, 0);
-    EXPECT_EQ(quiz.QuestionIndex, 1);
+    QTest::keyClick(&window, Qt::Key_0, Qt::KeypadModifier);
+    EXPECT_EQ(quiz.Score, 1);
+    EXPECT_EQ(quiz.QuestionIndex, 2);
     EXPECT_TRUE(shown(form.No));
     EXPECT_EQ(lastSound(), QuizRig::soundFile("mistake.wav"));
 }
@@ -211,8 +205,9 @@ TEST_F(SlowWindow, PauseAndPHoldTheQuizAsItStandsAndTheKeysDoWhatTheyWould)
 }
 
 // Full screen on the 1280 x 1024 screen: 1024 / 624 times larger.
-class FullScreen : public QuizWindow {
+class FullScreen : public WindowRig {
 protected:
+    FullScreen() : WindowRig(Pace::kPlain, true) {}
     // Where a design point lands on the full-screen window.
     QPoint onScreen(int x, int y) const
     {
@@ -268,8 +263,6 @@ TEST_F(FullScreen, AClickLandsOnTheScaledButtonAsOnTheOriginal)
                 EXPECT_EQ(dynamic_cast<QPushButton*>(hit), nullptr) << x << "," << y;
         }
     }
-    EXPECT_EQ(window.childAt(onScreen(232, 540)), button(3));
-    EXPECT_EQ(window.childAt(onScreen(152, 540)), button(1));
 
     form.Timer1.tick();
     QWidget* two = window.childAt(onScreen(172, 545));
