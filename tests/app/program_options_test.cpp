@@ -3,7 +3,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 
 // The real program with its options, under an X server of 1280 x 1024:
-// full screen and back, keys, and the quieter kinds of sound.
+// full screen and back, keys, the quieter kinds of sound, and slowed down.
 
 #include "measures.h"
 #include "real_program.h"
@@ -223,6 +223,25 @@ TEST(QuietProgram, WithoutMusicPlaysTheChimeAndTheBuzzAndNothingElse)
     EXPECT_LT(peak(output, chimeAt.frame + qint64(chime.size()) + kAudioRate / 10, buzzAt.frame), 0.001f);
     EXPECT_LT(peak(output, buzzAt.frame + qint64(buzz.size()) + kAudioRate / 10, qint64(output.size())), 0.001f);
     EXPECT_GT(chimeAt.frame, 5 * kAudioRate) << "several seconds of silence before the first answer";
+}
+
+// --slow 2 makes the first scene last 16 s.
+TEST(SlowProgram, AtTwoTheFirstQuestionComesAfterSixteenSeconds)
+{
+    RealProgram pelmora(kProgram, {.arguments = {QStringLiteral("--slow"), QStringLiteral("2")}, .trace = true});
+    ASSERT_TRUE(pelmora.ok()) << pelmora.error().toStdString();
+    const auto start = pelmora.waitForTrace(QStringLiteral("main"), 0, deadline(10000));
+    ASSERT_TRUE(start);
+
+    const auto question = pelmora.waitForTrace(QStringLiteral("tick"), start->us, deadline(40000),
+                                               QStringLiteral("Timer1_Timer "));
+    ASSERT_TRUE(question) << "no question within " << deadline(40000) / 1000 << " s";
+    const double seconds = double(question->us - start->us) / 1e6;
+    // The scene is counted from start-up, a little after main: never less
+    // than 16 s, and not much more unless the machine is loaded.
+    EXPECT_GE(seconds, 15.9);
+    EXPECT_LT(seconds, 16.0 + deadline(4000) / 1000.0);
+    std::printf("first question %.3f s after main\n", seconds);
 }
 
 } // namespace

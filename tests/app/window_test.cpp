@@ -182,50 +182,14 @@ TEST_F(WindowTest, UsesJapaneseGothicForTheQuestionAndTheResult)
     EXPECT_TRUE(buttonFont.bold());
 }
 
-// A picture as the child should see it: its artwork with the top-left
-// corner at Left, Top.
-struct Drawn {
-    Art art;
-    int left, top;
-
-    QRect rect() const { return {QPoint(left, top), QSize(artSize(art).width, artSize(art).height)}; }
-};
-
-// The pixels of the screenshot that differ from the pictures, which stand
-// back to front, each covering those before it where they overlap. Pixels
-// under `inFront` (other controls) are not compared.
-int pixelsNotAsDrawn(const QImage& shot, const std::vector<Drawn>& backToFront, const std::vector<QRect>& inFront = {})
-{
-    int wrong = 0;
-    for (std::size_t i = 0; i < backToFront.size(); ++i) {
-        const Drawn& picture = backToFront[i];
-        const QImage art = renderArt(picture.art).convertToFormat(QImage::Format_RGB32);
-        std::vector<QRect> covering = inFront;
-        for (std::size_t j = i + 1; j < backToFront.size(); ++j)
-            covering.push_back(backToFront[j].rect());
-        for (int y = 0; y < art.height(); ++y)
-            for (int x = 0; x < art.width(); ++x) {
-                const QPoint at(picture.left + x, picture.top + y);
-                if (shot.rect().contains(at)
-                    && std::none_of(covering.begin(), covering.end(), [&](QRect r) { return r.contains(at); }))
-                    wrong += shot.pixel(at) != art.pixel(x, y);
-            }
-    }
-    return wrong;
-}
-
 TEST_F(WindowTest, DrawsEveryPictureWhereItStandsTheLaterInFront)
 {
     window.load(); // and with it the two Santas of the first scene
     for (PictureBox* hidden : {&form.santa, &form.Tonakai, &form.BELL, &form.Snowman, &form.YES, &form.No})
         hidden->setVisible(true);
-    // Each tree covers the bottom rows of the one above it, the templates at
-    // the bottom edge overlap by a few columns, the cross lies on the circle.
-    const std::vector<Drawn> backToFront{
-        {Art::Santa, 8, 584},     {Art::Tree, 0, 0},         {Art::Tree, 0, 136},      {Art::Tree, 0, 272},
-        {Art::Tree, 0, 408},      {Art::Tree, 544, 0},       {Art::Tree, 544, 136},    {Art::Tree, 544, 272},
-        {Art::Tree, 544, 408},    {Art::Bell, 208, 584},     {Art::Reindeer, 112, 576}, {Art::Snowman, 301, 588},
-        {Art::Santa, 100, 150},   {Art::Santa, 380, 200},    {Art::Circle, 144, 89},   {Art::Cross, 147, 122}};
+    std::vector<Drawn> backToFront = kTreesAndTemplates;
+    backToFront.insert(backToFront.end(), {{Art::Santa, 100, 150}, {Art::Santa, 380, 200}});
+    backToFront.insert(backToFront.end(), kMarks.begin(), kMarks.end());
     const QImage shot = grab();
     EXPECT_EQ(pixelsNotAsDrawn(shot, backToFront, {QRect(104, 0, 409, 121)}), 0);
     EXPECT_NE(shot.pixel(300, 120), qRgb(255, 255, 255)) << "the question box's frame shows over the circle's margin";

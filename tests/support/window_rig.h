@@ -4,6 +4,7 @@
 
 #pragma once
 
+#include "art.h"
 #include "quiz_fixture.h"
 #include "scaling.h"
 #include "stage.h"
@@ -16,6 +17,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <vector>
+
 namespace pelmora::test {
 
 // The widget as drawn once the events now due are handled.
@@ -23,6 +27,50 @@ inline QImage drawn(QWidget& widget)
 {
     QApplication::processEvents();
     return widget.grab().toImage().convertToFormat(QImage::Format_RGB32);
+}
+
+// A picture as the child should see it: its artwork with the top-left
+// corner at Left, Top.
+struct Drawn {
+    Art art;
+    int left, top;
+
+    QRect rect() const { return {QPoint(left, top), QSize(artSize(art).width, artSize(art).height)}; }
+};
+
+// The pictures before start-up, back to front: each tree covers the bottom
+// rows of the one above it, the templates at the bottom edge overlap by a
+// few columns; and the marks, the cross lying on the circle.
+inline const std::vector<Drawn> kTreesAndTemplates{
+    {Art::Santa, 8, 584}, {Art::Tree, 0, 0},      {Art::Tree, 0, 136},    {Art::Tree, 0, 272},      {Art::Tree, 0, 408},
+    {Art::Tree, 544, 0},  {Art::Tree, 544, 136},  {Art::Tree, 544, 272},  {Art::Tree, 544, 408},    {Art::Bell, 208, 584},
+    {Art::Reindeer, 112, 576}, {Art::Snowman, 301, 588}};
+inline const std::vector<Drawn> kMarks{{Art::Circle, 144, 89}, {Art::Cross, 147, 122}};
+
+// The pixels of the screenshot, at `ratio` device pixels to a window pixel,
+// that differ from the pictures, which stand back to front, each covering
+// those before it where they overlap. Pixels under `inFront` (other
+// controls) are not compared.
+inline int pixelsNotAsDrawn(const QImage& shot, const std::vector<Drawn>& backToFront,
+                            const std::vector<QRect>& inFront = {}, int ratio = 1)
+{
+    int wrong = 0;
+    for (std::size_t i = 0; i < backToFront.size(); ++i) {
+        const Drawn& picture = backToFront[i];
+        const QImage art = renderArt(picture.art, ratio).convertToFormat(QImage::Format_RGB32);
+        std::vector<QRect> covering = inFront;
+        for (std::size_t j = i + 1; j < backToFront.size(); ++j)
+            covering.push_back(backToFront[j].rect());
+        for (int y = 0; y < art.height(); ++y)
+            for (int x = 0; x < art.width(); ++x) {
+                const QPoint at(picture.left * ratio + x, picture.top * ratio + y);
+                const QPoint point(picture.left + x / ratio, picture.top + y / ratio);
+                if (shot.rect().contains(at)
+                    && std::none_of(covering.begin(), covering.end(), [&](QRect r) { return r.contains(point); }))
+                    wrong += shot.pixel(at) != art.pixel(x, y);
+            }
+    }
+    return wrong;
 }
 
 // The quiz in the real Qt window, on the offscreen screen of 1280 x 1024. An
