@@ -5,7 +5,6 @@
 #include "art.h"
 #include "fonts.h"
 #include "pixels.h"
-#include "quiz_script.h"
 #include "trace.h"
 #include "trace_probe.h"
 #include "window_rig.h"
@@ -93,13 +92,24 @@ TEST_F(WindowTest, TabsThroughTheButtonsInTheirOrder)
                                                "Answer(2)"}));
 }
 
-TEST_F(WindowTest, RunsTheBoundHandlerOnAClickAndATick)
+// The bound handlers run on a tick and a click. Once a probe is installed,
+// the points the benchmarks time are written as their events come: the first
+// frame, a tick with how late it came, a click with its index, and the mark
+// painted.
+TEST_F(WindowTest, RunsTheBoundHandlerOnAClickAndATickAndTracesThem)
 {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("trace.txt"));
+    // Read once, at the first trace point of the process; no other test traces.
+    qputenv("PELMORA_TRACE", path.toLocal8Bit());
+    ASSERT_TRUE(trace::enabled());
+    TraceProbe probe(window, form);
     window.load();
     form.Timer1.setInterval(1); // the first question, at once
     QTimer* timer1 = qTimer(form.Timer1);
     ASSERT_TRUE(timer1->isActive());
     EXPECT_EQ(timer1->interval(), 1);
+    grab();
     ASSERT_TRUE(QTest::qWaitFor([&] { return !form.Mondai.text().empty(); }, 30000)) << "Timer1 never ticked";
     EXPECT_FALSE(timer1->isActive());
     EXPECT_TRUE(button(1)->isEnabled());
@@ -111,24 +121,7 @@ TEST_F(WindowTest, RunsTheBoundHandlerOnAClickAndATick)
     EXPECT_EQ(qTimer(form.Timer2)->interval(), 5000);
     EXPECT_EQ(qTimer(form.Timer3)->interval(), 3100);
     EXPECT_TRUE(errors.empty());
-}
 
-// The points the benchmarks time, each written as its event comes once a
-// probe is installed: the first frame, a tick with how late it came, a click
-// with its index, and the mark painted.
-TEST_F(WindowTest, TraceProbeWritesWhatTheBenchmarksTime)
-{
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("trace.txt"));
-    // Read once, at the first trace point of the process; no other test traces.
-    qputenv("PELMORA_TRACE", path.toLocal8Bit());
-    ASSERT_TRUE(trace::enabled());
-    TraceProbe probe(window, form);
-    window.load();
-    form.Timer1.setInterval(1);
-    grab();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !form.Mondai.text().empty(); }, 30000)) << "Timer1 never ticked";
-    button(1)->click();
     QFile file(path);
     const auto traced = [&](const QByteArray& line) {
         file.open(QIODevice::ReadOnly);
@@ -193,37 +186,6 @@ TEST_F(WindowTest, DrawsEveryPictureWhereItStandsTheLaterInFront)
     const QImage shot = grab();
     EXPECT_EQ(pixelsNotAsDrawn(shot, backToFront, {QRect(104, 0, 409, 121)}), 0);
     EXPECT_NE(shot.pixel(300, 120), qRgb(255, 255, 255)) << "the question box's frame shows over the circle's margin";
-}
-
-// Every scene of a run, drawn: the characters written down for it at their
-// places, the later slot in front, and nothing else between the trees.
-TEST_F(WindowTest, DrawsEachSceneOfARunAsWrittenDown)
-{
-    const std::map<std::string, Art> art{
-        {"santa", Art::Santa}, {"Tonakai", Art::Reindeer}, {"BELL", Art::Bell}, {"Snowman", Art::Snowman}};
-    window.load();
-    for (int q = 0; q < 20; ++q) {
-        SCOPED_TRACE("scene " + std::to_string(q));
-        std::vector<Drawn> figures;
-        for (const script::Figure& figure : script::kScenes[q])
-            figures.push_back({art.at(figure.character), figure.left, figure.top});
-        const QImage shot = grab();
-        EXPECT_EQ(pixelsNotAsDrawn(shot, figures), 0);
-        int elsewhere = 0;
-        const QRect sceneArea(86, 121, 458, 399);
-        for (int y = sceneArea.top(); y <= sceneArea.bottom(); ++y)
-            for (int x = sceneArea.left(); x <= sceneArea.right(); ++x)
-                if (std::none_of(figures.begin(), figures.end(),
-                                 [&](const Drawn& f) { return f.rect().contains(x, y); }))
-                    elsewhere += shot.pixel(x, y) != qRgb(255, 255, 255);
-        EXPECT_EQ(elsewhere, 0) << "pixels drawn outside the characters";
-
-        // On to the next scene, as the timers and a right answer would.
-        quiz.Timer1_Timer();
-        button(quiz.bank.answer(q) - 1)->click();
-        quiz.Timer2_Timer();
-    }
-    EXPECT_EQ(quiz.Score, 20);
 }
 
 TEST_F(WindowTest, ShowsTheResultInRedAcrossTheSceneArea)

@@ -8,7 +8,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <random>
 
 using namespace pelmora;
 
@@ -134,76 +133,6 @@ TEST_F(Flow, SlotsTheNewSceneDoesNotUseShowNothing)
         EXPECT_FALSE(form.Image1[i].picture()) << i;
     }
 }
-
-struct Answers {
-    const char* name;
-    std::vector<bool> right;
-    int expectedScore;
-};
-
-void PrintTo(const Answers& answers, std::ostream* out)
-{
-    *out << answers.name;
-}
-
-class FullRun : public QuizTest, public ::testing::WithParamInterface<Answers> {};
-
-TEST_P(FullRun, EndsWithTheScoreAndIgnoresLaterClicks)
-{
-    const Answers run = GetParam();
-    rig.start(8000);
-    for (int q = 0; q < 20; ++q) {
-        form.clickAnswer(run.right[q] ? rig.rightButton() : rig.wrongButton());
-        rig.clock.advance(8000);
-    }
-    EXPECT_EQ(rig.quiz.QuestionIndex, 20);
-    EXPECT_EQ(rig.quiz.Score, run.expectedScore);
-    EXPECT_TRUE(form.Label1.visible());
-    EXPECT_EQ(form.Label1.caption(), "20もんちゅう " + std::to_string(run.expectedScore) + "せいかいでした");
-    EXPECT_TRUE(rig.slotsVisible(false));
-    EXPECT_FALSE(form.Timer1.enabled());
-    EXPECT_FALSE(form.Timer2.enabled());
-    EXPECT_FALSE(form.YES.visible());
-    EXPECT_FALSE(form.No.visible());
-    EXPECT_EQ(form.Mondai.text(), "");
-    EXPECT_TRUE(rig.buttonsEnabled(true)) << "the last click leaves the buttons as they were";
-    EXPECT_EQ(rig.effects().size(), 20u) << "one effect per judged click, none for the result";
-
-    // The result screen takes no more answers, and no timer but the music's runs.
-    const auto callsBefore = rig.multimedia.calls.size();
-    for (std::int16_t i = 0; i < 10; ++i)
-        form.clickAnswer(i);
-    rig.clock.advance(3100 * 1000);
-    EXPECT_EQ(rig.quiz.QuestionIndex, 20);
-    EXPECT_EQ(rig.quiz.Score, run.expectedScore);
-    EXPECT_FALSE(form.YES.visible());
-    EXPECT_FALSE(form.No.visible());
-    EXPECT_FALSE(form.Timer1.enabled());
-    EXPECT_FALSE(form.Timer2.enabled());
-    EXPECT_EQ(rig.effects().size(), 20u);
-    EXPECT_EQ(rig.multimedia.calls.size(), callsBefore + 1000) << "only the music command, every 3100 ms";
-}
-
-std::vector<bool> pattern(unsigned seed)
-{
-    std::vector<bool> right(20);
-    std::mt19937 random(seed);
-    for (std::size_t i = 0; i < right.size(); ++i)
-        right[i] = random() % 3 != 0;
-    return right;
-}
-
-int countRight(const std::vector<bool>& right)
-{
-    return static_cast<int>(std::count(right.begin(), right.end(), true));
-}
-
-INSTANTIATE_TEST_SUITE_P(Mixes, FullRun,
-                         ::testing::Values(Answers{"AllRight", std::vector<bool>(20, true), 20},
-                                           Answers{"AllWrong", std::vector<bool>(20, false), 0},
-                                           Answers{"Mixed7", pattern(7), countRight(pattern(7))},
-                                           Answers{"Mixed2026", pattern(2026), countRight(pattern(2026))}),
-                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(Flow, TheLastClickStagesNothingAndLeavesTheButtonsEnabled)
 {
