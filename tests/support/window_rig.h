@@ -102,6 +102,13 @@ protected:
         EXPECT_NE(w, nullptr) << control.displayName();
         return w;
     }
+    // Where a point of the design lands on the window, at either size.
+    QPoint onScreen(QPoint design) const
+    {
+        return window.stage().geometry().topLeft()
+               + QPoint(scaledEdge(design.x(), scale()), scaledEdge(design.y(), scale()));
+    }
+    QPoint onScreen(int x, int y) const { return onScreen(QPoint(x, y)); }
     // The control's widget under a window point, or nullptr where no control
     // is (the bare stage the controls stand on).
     QWidget* controlWidgetAt(QPoint at) const
