@@ -236,7 +236,7 @@ TEST(Scaling, ScalesEdgesSoNeighboursKeepTheirSharedColumn)
     EXPECT_EQ(fittedRect(kDesign, kDesign, 1.0), QRect(QPoint(0, 0), kDesign));
 }
 
-TEST_F(FullScreen, FillsTheScreenHeightWithEveryControlScaledAndCentred)
+TEST_F(FullScreen, FillsTheScreenHeightWithEveryControlScaledAndCentredAndTakesClicks)
 {
     const double k = 1024.0 / 624.0;
     setFullScreen(true);
@@ -252,12 +252,9 @@ TEST_F(FullScreen, FillsTheScreenHeightWithEveryControlScaledAndCentred)
     const QImage shot = grab();
     for (QPoint p : {QPoint(5, 5), QPoint(110, 500), QPoint(1170, 500), QPoint(1275, 1020)})
         EXPECT_EQ(shot.pixelColor(p), QColor(Qt::white)) << p.x() << "," << p.y();
-}
 
-// Where each point of the button row lands, the window tests show.
-TEST_F(FullScreen, AClickOnTheScaledButtonAnswers)
-{
-    setFullScreen(true);
+    // A click on the scaled "2" answers; where each point of the button row
+    // lands, the window tests show.
     form.Timer1.tick();
     QWidget* two = window.childAt(onScreen(172, 545));
     QTest::mouseClick(two, Qt::LeftButton, {}, two->mapFrom(&window, onScreen(172, 545)));
