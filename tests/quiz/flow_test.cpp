@@ -2,6 +2,7 @@
 //
 // SPDX-License-Identifier: GPL-3.0-or-later
 
+#include "answer_key.h"
 #include "quiz_fixture.h"
 #include "quiz_script.h"
 
@@ -43,37 +44,57 @@ int countedAnswer(const std::string& question, const std::vector<std::string>& f
     return named[0].second + named[1].second;
 }
 
-// The whole run as the child sees it: each scene, then its question, the
-// scene staying beside the question only for questions 8 to 14; the number
-// counted in the scene is the one judged right.
-TEST_F(Flow, ShowsEachSceneThenAsksItsQuestionAndTakesTheCountedAnswer)
+// The whole run as the child sees it, plain or slowed: each scene, then its
+// question exactly `stretch` times 8 s (the first) or 3 s later, the scene
+// staying beside the question only for questions 8 to 14; the number counted
+// in the scene is the one judged right; each mark stays `stretch` times 5 s.
+// The quiz's own timer rules stay as they are, the music keeps its beat, and
+// with every third answer wrong the score is the same at any pace.
+class WholeRun : public ::testing::TestWithParam<int> {};
+
+TEST_P(WholeRun, ShowsEachSceneThenAsksItsQuestionAndTakesTheCountedAnswer)
 {
+    const int stretch = GetParam();
+    QuizRig rig(stretch);
+    Form1& form = rig.form;
     rig.start();
     for (int q = 0; q < 20; ++q) {
         SCOPED_TRACE("question " + std::to_string(q));
         const auto scene = script::describe(script::kScenes[q]);
         EXPECT_EQ(script::shownFigures(form), scene);
-        rig.clock.advance(q == 0 ? 7999 : 2999);
+        rig.clock.advance((q == 0 ? 8000 : 3000) * stretch - 1);
         EXPECT_EQ(script::shownFigures(form), scene);
-        EXPECT_EQ(form.Mondai.text(), "");
+        ASSERT_FALSE(rig.asked()) << "came early";
         EXPECT_TRUE(rig.buttonsEnabled(false));
+        EXPECT_EQ(form.Timer1.interval(), 8000);
 
         rig.clock.advance(1);
-        EXPECT_EQ(form.Mondai.text(), script::kQuestions[q]);
+        ASSERT_EQ(form.Mondai.text(), script::kQuestions[q]);
         EXPECT_TRUE(rig.buttonsEnabled(true));
         EXPECT_FALSE(form.Timer1.enabled());
         EXPECT_FALSE(rig.clock.dueTime(form.Timer1));
         const bool kept = q >= 8 && q <= 14;
         EXPECT_EQ(script::shownFigures(form), kept ? scene : std::vector<std::string>{});
 
+        // The program's answers are the key's (see Startup); so is the count.
         const int counted = countedAnswer(form.Mondai.text(), scene);
-        ASSERT_GE(counted, 1);
-        form.clickAnswer(static_cast<std::int16_t>(counted - 1));
-        EXPECT_TRUE(form.YES.visible()) << "answered " << counted;
-        rig.clock.advance(5000);
+        EXPECT_EQ(counted, test::kAnswerKey[q]);
+        const bool right = q % 3 != 0;
+        form.clickAnswer(static_cast<std::int16_t>(right ? counted - 1 : counted));
+        EXPECT_EQ(form.YES.visible(), right) << "answered " << counted + !right;
+        rig.clock.advance(5000 * stretch - 1);
+        ASSERT_TRUE(rig.markShown());
+        EXPECT_TRUE(script::shownFigures(form).empty());
+        rig.clock.advance(1);
+        ASSERT_FALSE(rig.markShown());
+        EXPECT_TRUE(rig.musicOnItsBeat());
     }
-    EXPECT_EQ(rig.quiz.Score, 20);
+    rig.clock.advance(3000 * stretch);
+    EXPECT_EQ(rig.quiz.Score, 13);
+    EXPECT_EQ(form.Label1.caption(), "20もんちゅう 13せいかいでした");
 }
+
+INSTANTIATE_TEST_SUITE_P(Pace, WholeRun, ::testing::Values(1, 3, 10));
 
 // Right (two Santas) or wrong, the same steps.
 class Answer : public QuizTest, public ::testing::WithParamInterface<bool> {};

@@ -40,13 +40,8 @@ void expectConsistent(const QuizRig& rig, int step)
     ASSERT_EQ(form.Timer3.interval(), 3100);
     ASSERT_TRUE(form.Timer3.enabled());
     ASSERT_TRUE(form.Timer1.interval() == 8000);
-    bool anyEnabled = false, allEnabled = true;
-    for (const CommandButton& button : form.Answer) {
-        anyEnabled |= button.enabled();
-        allEnabled &= button.enabled();
-    }
-    ASSERT_EQ(anyEnabled, allEnabled) << "the buttons go together, step " << step;
-    if (allEnabled) {
+    ASSERT_TRUE(rig.buttonsEnabled(true) || rig.buttonsEnabled(false)) << "the buttons go together, step " << step;
+    if (rig.buttonsEnabled(true)) {
         ASSERT_FALSE(form.Timer1.enabled() && quiz.QuestionIndex < 20) << "a question waits for its answer";
     }
     if (form.Label1.visible()) {

@@ -56,6 +56,8 @@ struct QuizRig {
 
     bool asked() const { return !form.Mondai.text().empty(); }
     bool markShown() const { return form.YES.visible() || form.No.visible(); }
+    // Timer3 re-sends the music every 3100 ms from start-up, slowed or not.
+    bool musicOnItsBeat() const { return clock.dueTime(form.Timer3) == (clock.now() / 3100 + 1) * 3100; }
     bool slotsVisible(bool visible) const
     {
         return std::all_of(form.Image1.begin(), form.Image1.end(), [&](const PictureBox& s) { return s.visible() == visible; });
