@@ -149,7 +149,8 @@ TEST_F(KeysInTheQuiz, AnswerAWholeRunOfScenesAsWrittenDownAndChangeNothingElse)
         const QRect sceneArea(86, 121, 458, 399);
         for (int y = sceneArea.top(); y <= sceneArea.bottom(); ++y)
             for (int x = sceneArea.left(); x <= sceneArea.right(); ++x)
-                if (std::none_of(figures.begin(), figures.end(), [&](const Drawn& f) { return f.rect().contains(x, y); }))
+                if (std::none_of(figures.begin(), figures.end(),
+                                 [&](const Drawn& f) { return f.rect().contains(x, y); }))
                     elsewhere += shot.pixel(x, y) != qRgb(255, 255, 255);
         EXPECT_EQ(elsewhere, 0) << "pixels drawn outside the characters";
         expectKeysChangeNothing();

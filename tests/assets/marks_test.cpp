@@ -52,10 +52,8 @@ TEST(CircleMark, OuterEdgeSpansItsBoxInOneColour)
     EXPECT_GT(countExactly(image, kCircleInk), 1000);
 
     const QRect box = boxOf(image, [&](int x, int y) { return inkAt(image, x, y, kCircleInk) >= kHalf; });
-    EXPECT_EQ(box.left(), 21);
-    EXPECT_EQ(box.right(), 278);
-    EXPECT_EQ(box.top(), 33);
-    EXPECT_EQ(box.bottom(), 298);
+    EXPECT_EQ(box, QRect(QPoint(21, 33), QPoint(278, 298)))
+        << box.left() << "," << box.top() << " to " << box.right() << "," << box.bottom();
 }
 
 TEST(CircleMark, StrokeIsAboutEightPixelsAllRound)

@@ -60,11 +60,13 @@ struct QuizRig {
     bool musicOnItsBeat() const { return clock.dueTime(form.Timer3) == (clock.now() / 3100 + 1) * 3100; }
     bool slotsVisible(bool visible) const
     {
-        return std::all_of(form.Image1.begin(), form.Image1.end(), [&](const PictureBox& s) { return s.visible() == visible; });
+        return std::all_of(form.Image1.begin(), form.Image1.end(),
+                           [&](const PictureBox& slot) { return slot.visible() == visible; });
     }
     bool buttonsEnabled(bool enabled) const
     {
-        return std::all_of(form.Answer.begin(), form.Answer.end(), [&](const CommandButton& b) { return b.enabled() == enabled; });
+        return std::all_of(form.Answer.begin(), form.Answer.end(),
+                           [&](const CommandButton& button) { return button.enabled() == enabled; });
     }
     std::vector<RecordingMultimedia::Call> effects() const
     {

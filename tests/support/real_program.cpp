@@ -85,25 +85,21 @@ Xvfb::~Xvfb()
 
 RealProgram::RealProgram(const QString& program, Launch launch) : ownServer_(std::make_unique<Xvfb>(launch.screen))
 {
-    if (!ownServer_->ok()) {
-        error_ = ownServer_->error();
-        return;
-    }
-    display_ = ownServer_->display();
-    start(program, launch);
+    start(*ownServer_, program, launch);
 }
 
-RealProgram::RealProgram(const Xvfb& server, const QString& program, Launch launch) : display_(server.display())
+RealProgram::RealProgram(const Xvfb& server, const QString& program, Launch launch)
+{
+    start(server, program, launch);
+}
+
+void RealProgram::start(const Xvfb& server, const QString& program, const Launch& launch)
 {
     if (!server.ok()) {
         error_ = server.error();
         return;
     }
-    start(program, launch);
-}
-
-void RealProgram::start(const QString& program, const Launch& launch)
-{
+    display_ = server.display();
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("DISPLAY"), display_);
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
@@ -266,7 +262,8 @@ bool RealProgram::waitForSound(double seconds, int timeoutMs) const
             const QByteArray output = audio();
             if (output.size() >= enough) {
                 const std::vector<float> left = leftChannel(output);
-                const auto audible = std::count_if(left.begin(), left.end(), [](float s) { return std::abs(s) > 0.01f; });
+                const auto audible =
+                    std::count_if(left.begin(), left.end(), [](float s) { return std::abs(s) > 0.01f; });
                 heard = audible * 4 >= static_cast<qint64>(seconds * kAudioRate);
             }
             return heard || !running();

@@ -146,7 +146,7 @@ public:
     const QString& display() const { return display_; }
 
 private:
-    void start(const QString& program, const Launch& launch);
+    void start(const Xvfb& server, const QString& program, const Launch& launch);
     qint64 waitForEnd();
     void waitForFirstFrame() const;
     void findWindow(const QString& name);

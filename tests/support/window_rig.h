@@ -42,9 +42,9 @@ struct Drawn {
 // rows of the one above it, the templates at the bottom edge overlap by a
 // few columns; and the marks, the cross lying on the circle.
 inline const std::vector<Drawn> kTreesAndTemplates{
-    {Art::Santa, 8, 584}, {Art::Tree, 0, 0},      {Art::Tree, 0, 136},    {Art::Tree, 0, 272},      {Art::Tree, 0, 408},
-    {Art::Tree, 544, 0},  {Art::Tree, 544, 136},  {Art::Tree, 544, 272},  {Art::Tree, 544, 408},    {Art::Bell, 208, 584},
-    {Art::Reindeer, 112, 576}, {Art::Snowman, 301, 588}};
+    {Art::Santa, 8, 584},  {Art::Tree, 0, 0},     {Art::Tree, 0, 136},   {Art::Tree, 0, 272},
+    {Art::Tree, 0, 408},   {Art::Tree, 544, 0},   {Art::Tree, 544, 136}, {Art::Tree, 544, 272},
+    {Art::Tree, 544, 408}, {Art::Bell, 208, 584}, {Art::Reindeer, 112, 576}, {Art::Snowman, 301, 588}};
 inline const std::vector<Drawn> kMarks{{Art::Circle, 144, 89}, {Art::Cross, 147, 122}};
 
 // The pixels of the screenshot, at `ratio` device pixels to a window pixel,
