@@ -4,7 +4,6 @@
 
 #include "answer_key.h"
 #include "quiz_fixture.h"
-#include "quiz_script.h"
 
 #include <gtest/gtest.h>
 
@@ -29,14 +28,6 @@ TEST_F(Startup, LeavesTheQuizReadyForTheFirstQuestion)
     EXPECT_FALSE(form.Label1.visible());
     for (const PictureBox& tree : form.TREE)
         EXPECT_TRUE(tree.visible());
-}
-
-// The two Santas, and the eight empty slots shown with them.
-TEST_F(Startup, StagesTheTwoSantasOfTheFirstSceneOnScreen)
-{
-    rig.start();
-    EXPECT_EQ(script::shownFigures(form), script::describe(script::kScenes[0]));
-    EXPECT_TRUE(rig.slotsVisible(true));
 }
 
 TEST_F(Startup, ArmsTheTimers)
