@@ -13,52 +13,49 @@ using namespace pelmora;
 
 namespace {
 
-struct TickCounter {
-    explicit TickCounter(Timer& timer)
+// A timer on a virtual clock that counts its ticks.
+class TimerModel : public ::testing::Test {
+protected:
+    TimerModel()
     {
         timer.setHandler([this] { ++ticks; });
+        clock.attach(timer);
     }
+
+    VirtualClock clock;
+    Timer timer{"Timer"};
     int ticks = 0;
 };
 
-TEST(TimerModel, TicksEveryIntervalOnlyWhileEnabledWithAPositiveInterval)
+TEST_F(TimerModel, TicksEveryIntervalOnlyWhileEnabledWithAPositiveInterval)
 {
-    VirtualClock clock;
-    Timer timer("Timer");
-    TickCounter counter(timer);
-    clock.attach(timer);
-
     clock.advance(100000);
-    EXPECT_EQ(counter.ticks, 0) << "an enabled timer with interval 0 never ticks";
+    EXPECT_EQ(ticks, 0) << "an enabled timer with interval 0 never ticks";
 
     timer.setInterval(1000); // starts it without touching Enabled
     EXPECT_TRUE(timer.enabled());
     clock.advance(999);
-    EXPECT_EQ(counter.ticks, 0);
+    EXPECT_EQ(ticks, 0);
     clock.advance(1);
-    EXPECT_EQ(counter.ticks, 1);
+    EXPECT_EQ(ticks, 1);
     clock.advance(5000);
-    EXPECT_EQ(counter.ticks, 6);
+    EXPECT_EQ(ticks, 6);
 
     timer.setEnabled(false);
     clock.advance(10000);
-    EXPECT_EQ(counter.ticks, 6) << "disabling stops it";
+    EXPECT_EQ(ticks, 6) << "disabling stops it";
 
     timer.setEnabled(true);
     clock.advance(1000);
-    EXPECT_EQ(counter.ticks, 7) << "enabling starts a fresh countdown";
+    EXPECT_EQ(ticks, 7) << "enabling starts a fresh countdown";
 
     timer.setInterval(0);
     clock.advance(10000);
-    EXPECT_EQ(counter.ticks, 7);
+    EXPECT_EQ(ticks, 7);
 }
 
-TEST(TimerModel, RestartsItsCountdownOnANewIntervalButNotOnARepeatedEnable)
+TEST_F(TimerModel, RestartsItsCountdownOnANewIntervalButNotOnARepeatedEnable)
 {
-    VirtualClock clock;
-    Timer timer("Timer");
-    TickCounter counter(timer);
-    clock.attach(timer);
     timer.setEnabled(false);
     timer.setEnabled(true);
     timer.setInterval(8000);
@@ -66,24 +63,20 @@ TEST(TimerModel, RestartsItsCountdownOnANewIntervalButNotOnARepeatedEnable)
 
     timer.setEnabled(true);
     clock.advance(2000);
-    EXPECT_EQ(counter.ticks, 1) << "Enabled = true on a running timer keeps its countdown";
+    EXPECT_EQ(ticks, 1) << "Enabled = true on a running timer keeps its countdown";
 
     clock.advance(6000);
     timer.setInterval(8000);
     clock.advance(7999);
-    EXPECT_EQ(counter.ticks, 1) << "setting Interval starts the countdown again";
+    EXPECT_EQ(ticks, 1) << "setting Interval starts the countdown again";
     clock.advance(1);
-    EXPECT_EQ(counter.ticks, 2);
+    EXPECT_EQ(ticks, 2);
     EXPECT_THROW(timer.setInterval(-1), std::invalid_argument);
 }
 
-TEST(TimerModel, LetsAHandlerStopItsOwnTimer)
+TEST_F(TimerModel, LetsAHandlerStopItsOwnTimer)
 {
-    VirtualClock clock;
-    Timer timer("Timer");
-    int ticks = 0;
     timer.setHandler([&] { ++ticks; timer.setEnabled(false); });
-    clock.attach(timer);
     timer.setInterval(500);
     clock.advance(5000);
     EXPECT_EQ(ticks, 1);
@@ -131,12 +124,9 @@ TEST(ControlModel, TellsItsListenerOfRealChangesOnly)
 TEST(Form1Definition, GivesTheSharedButtonColumnsToTheButtonInFront)
 {
     Form1 form;
-    EXPECT_EQ(controlAt(form, 232, 540), &form.Answer[3]);
-    EXPECT_EQ(controlAt(form, 152, 540), &form.Answer[1]);
-    EXPECT_EQ(controlAt(form, 192, 540), &form.Answer[1]);
-    EXPECT_EQ(controlAt(form, 472, 540), &form.Answer[9]);
-    EXPECT_EQ(controlAt(form, 112, 540), &form.Answer[0]);
-    EXPECT_EQ(controlAt(form, 512, 540), &form.Answer[9]);
+    // Where two buttons share a column, the one in front.
+    for (auto [x, index] : {std::pair{232, 3}, {152, 1}, {192, 1}, {472, 9}, {112, 0}, {512, 9}})
+        EXPECT_EQ(controlAt(form, x, 540), &form.Answer[index]) << x;
     EXPECT_EQ(controlAt(form, 513, 540), nullptr);
 }
 

@@ -37,13 +37,15 @@ std::string nameOf(const testing::TestParamInfo<Subject>& info)
 
 class Picture : public testing::TestWithParam<Subject> {};
 
-TEST_P(Picture, HasItsExactSizeOnOpaqueWhiteAtEveryRatio)
+// Carried ready drawn at each usual ratio: its exact size, on opaque white,
+// its main colour, and exactly what drawing it gives.
+TEST_P(Picture, HasItsExactSizeOnOpaqueWhiteAtEveryRatioAsDrawn)
 {
-    const Art art = GetParam().art;
-    const ArtSize size = artSize(art);
+    const Subject& subject = GetParam();
+    const ArtSize size = artSize(subject.art);
     for (const qreal ratio : {1.0, 2.0}) {
         SCOPED_TRACE(ratio);
-        const QImage image = renderArt(art, ratio);
+        const QImage image = renderArt(subject.art, ratio);
         ASSERT_EQ(image.width(), size.width * ratio);
         ASSERT_EQ(image.height(), size.height * ratio);
         EXPECT_EQ(image.devicePixelRatio(), ratio);
@@ -57,17 +59,16 @@ TEST_P(Picture, HasItsExactSizeOnOpaqueWhiteAtEveryRatio)
         for (int y = 0; y < image.height(); ++y)
             coloured += !isWhite(image.pixel(0, y)) + !isWhite(image.pixel(image.width() - 1, y));
         EXPECT_EQ(coloured, 0) << "pixels on the edge that are not white";
-    }
-}
 
-TEST_P(Picture, ShowsItsMainColour)
-{
-    const Subject& subject = GetParam();
-    for (const qreal ratio : {1.0, 2.0}) {
-        const QImage image = renderArt(subject.art, ratio);
         const double share = double(countExactly(image, subject.mainColour)) / (image.width() * image.height());
-        EXPECT_GE(share, subject.minShare) << "at ratio " << ratio;
+        EXPECT_GE(share, subject.minShare) << "the main colour";
+        EXPECT_EQ(image.convertToFormat(QImage::Format_RGB32),
+                  drawArt(subject.art, ratio).convertToFormat(QImage::Format_RGB32))
+            << "rebuild to draw the pictures again";
     }
+    // Other ratios are drawn when they are needed.
+    const QImage odd = renderArt(subject.art, 1.5);
+    EXPECT_EQ(odd.size(), QSize(int(std::ceil(size.width * 1.5)), int(std::ceil(size.height * 1.5))));
 }
 
 TEST_P(Picture, TwoTimesRatioIsDrawnAnewNotEnlarged)
@@ -81,20 +82,6 @@ TEST_P(Picture, TwoTimesRatioIsDrawnAnewNotEnlarged)
         for (int x = 0; x < sharp.width(); ++x)
             differing += sharp.pixel(x, y) != enlarged.pixel(x, y);
     EXPECT_GT(differing, sharp.width() * sharp.height() / 100);
-}
-
-TEST_P(Picture, CarriedReadyDrawnExactlyAsDrawn)
-{
-    const Art art = GetParam().art;
-    for (qreal ratio : {1.0, 2.0}) {
-        const QImage carried = renderArt(art, ratio);
-        EXPECT_EQ(carried.devicePixelRatio(), ratio);
-        EXPECT_EQ(carried.convertToFormat(QImage::Format_RGB32), drawArt(art, ratio).convertToFormat(QImage::Format_RGB32))
-            << "ratio " << ratio << ": rebuild to draw the pictures again";
-    }
-    // Other ratios are drawn when they are needed.
-    const QImage odd = renderArt(art, 1.5);
-    EXPECT_EQ(odd.size(), QSize(int(std::ceil(artSize(art).width * 1.5)), int(std::ceil(artSize(art).height * 1.5))));
 }
 
 INSTANTIATE_TEST_SUITE_P(

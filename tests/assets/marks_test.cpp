@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <functional>
 #include <vector>
 
 using namespace pelmora;
@@ -33,21 +34,26 @@ void expectOnlyInkOverWhite(const QImage& image, QColor ink)
     EXPECT_EQ(stray, 0) << "pixels of another colour than the ink over white";
 }
 
+// The smallest rectangle that holds every pixel for which `in` holds.
+QRect boxOf(const QImage& image, const std::function<bool(int, int)>& in)
+{
+    QRect box;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (in(x, y))
+                box |= QRect(x, y, 1, 1);
+    return box;
+}
+
 TEST(CircleMark, OuterEdgeSpansItsBoxInOneColour)
 {
     const QImage image = renderArt(Art::Circle);
     expectOnlyInkOverWhite(image, kCircleInk);
     EXPECT_GT(countExactly(image, kCircleInk), 1000);
 
-    QRect box;
-    for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < image.width(); ++x)
-            if (inkAt(image, x, y, kCircleInk) >= kHalf)
-                box |= QRect(x, y, 1, 1);
-    EXPECT_EQ(box.left(), 21);
-    EXPECT_EQ(box.right(), 278);
-    EXPECT_EQ(box.top(), 33);
-    EXPECT_EQ(box.bottom(), 298);
+    const QRect box = boxOf(image, [&](int x, int y) { return inkAt(image, x, y, kCircleInk) >= kHalf; });
+    EXPECT_EQ(box, QRect(QPoint(21, 33), QPoint(278, 298)))
+        << box.left() << "," << box.top() << " to " << box.right() << "," << box.bottom();
 }
 
 TEST(CircleMark, StrokeIsAboutEightPixelsAllRound)
@@ -175,11 +181,7 @@ TEST(CrossMark, StrokesEndWhereTheyShould)
     EXPECT_TRUE(isWhite(image.pixel(231, 53)));
     EXPECT_TRUE(isWhite(image.pixel(61, 284)));
     // Nothing near the picture's edges: the cross stays inside the scene area.
-    QRect box;
-    for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < image.width(); ++x)
-            if (!isWhite(image.pixel(x, y)))
-                box |= QRect(x, y, 1, 1);
+    const QRect box = boxOf(image, [&](int x, int y) { return !isWhite(image.pixel(x, y)); });
     EXPECT_TRUE(QRect(50, 45, 200, 250).contains(box)) << box.x() << "," << box.y() << " "
                                                         << box.width() << "x" << box.height();
 }

@@ -38,21 +38,15 @@ TEST(Ending, ClosingTheWindowWhileAnEffectPlays)
     expectCleanEnd(pelmora, pelmora.closeWindow());
 }
 
-TEST(Ending, ClosingTheWindowWhileTheMusicPlays)
-{
-    RealProgram pelmora(kProgram);
-    ASSERT_TRUE(pelmora.ok()) << pelmora.error().toStdString();
-    ASSERT_TRUE(pelmora.waitForSound(0.5, deadline(10000))) << "the music never started";
-    expectCleanEnd(pelmora, pelmora.closeWindow());
-}
-
 // SIGTERM while the music plays is the sound tests' to check.
-TEST(Ending, SigintWhileTheMusicPlays)
+TEST(Ending, ClosingTheWindowOrSigintWhileTheMusicPlays)
 {
-    RealProgram pelmora(kProgram);
-    ASSERT_TRUE(pelmora.ok()) << pelmora.error().toStdString();
-    ASSERT_TRUE(pelmora.waitForSound(0.5, deadline(10000))) << "the music never started";
-    expectCleanEnd(pelmora, pelmora.terminate(SIGINT));
+    for (const bool close : {true, false}) {
+        RealProgram pelmora(kProgram);
+        ASSERT_TRUE(pelmora.ok()) << pelmora.error().toStdString();
+        ASSERT_TRUE(pelmora.waitForSound(0.5, deadline(10000))) << "the music never started";
+        expectCleanEnd(pelmora, close ? pelmora.closeWindow() : pelmora.terminate(SIGINT));
+    }
 }
 
 // Whether a process has a handler of its own for a signal now, from the

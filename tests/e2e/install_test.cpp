@@ -93,10 +93,8 @@ TEST(DebianPackage, InstallsRunsAndRemovesCleanly)
 
     QString info;
     ASSERT_TRUE(run(QStringLiteral("dpkg-deb"), {QStringLiteral("--field"), deb, QStringLiteral("Depends")}, &info));
-    EXPECT_TRUE(info.contains(QStringLiteral("libqt6widgets6"))) << info.toStdString();
-    EXPECT_TRUE(info.contains(QStringLiteral("libsdl2-2.0-0"))) << info.toStdString();
-    EXPECT_TRUE(info.contains(QStringLiteral("libmpg123"))) << info.toStdString();
-    EXPECT_TRUE(info.contains(QStringLiteral("fonts-ipafont-gothic"))) << info.toStdString();
+    for (const char* package : {"libqt6widgets6", "libsdl2-2.0-0", "libmpg123", "fonts-ipafont-gothic"})
+        EXPECT_TRUE(info.contains(QLatin1String(package))) << info.toStdString();
 
     // Waits for another apt or dpkg on this machine to finish, rather than fail.
     const QStringList apt{QStringLiteral("-o"), QStringLiteral("DPkg::Lock::Timeout=600")};

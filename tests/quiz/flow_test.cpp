@@ -2,61 +2,19 @@
 //
 // SPDX-License-Identifier: GPL-3.0-or-later
 
+#include "answer_key.h"
 #include "quiz_fixture.h"
 #include "quiz_script.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <random>
 
 using namespace pelmora;
-using Kind = RecordingMultimedia::Call::Kind;
 
 namespace {
 
-class Flow : public ::testing::Test {
-protected:
-    // From start-up to the moment question q is asked, answering every
-    // earlier question right.
-    void askQuestion(int q)
-    {
-        rig.start(8000);
-        for (int i = 0; i < q; ++i) {
-            rig.form.clickAnswer(rig.rightButton());
-            rig.clock.advance(8000);
-        }
-        ASSERT_EQ(rig.quiz.QuestionIndex, q);
-    }
-
-    bool slotsVisible(bool visible) const
-    {
-        for (const PictureBox& slot : rig.form.Image1)
-            if (slot.visible() != visible)
-                return false;
-        return true;
-    }
-
-    bool buttonsEnabled(bool enabled) const
-    {
-        for (const CommandButton& button : rig.form.Answer)
-            if (button.enabled() != enabled)
-                return false;
-        return true;
-    }
-
-    std::vector<RecordingMultimedia::Call> effects() const
-    {
-        std::vector<RecordingMultimedia::Call> result;
-        for (const auto& call : rig.multimedia.calls)
-            if (call.kind == Kind::PlaySound)
-                result.push_back(call);
-        return result;
-    }
-
-    QuizRig rig;
-    Form1& form = rig.form;
-};
+using Flow = QuizTest;
 
 // What a child counts in a scene for a question: the one kind it names, or
 // the sum or difference of the two kinds, in the order it names them.
@@ -86,180 +44,108 @@ int countedAnswer(const std::string& question, const std::vector<std::string>& f
     return named[0].second + named[1].second;
 }
 
-// The whole run as the child sees it: each scene, then its question, the
-// scene staying beside the question only for questions 8 to 14; the number
-// counted in the scene is the one judged right.
-TEST_F(Flow, ShowsEachSceneThenAsksItsQuestionAndTakesTheCountedAnswer)
+// The whole run as the child sees it, plain or slowed: each scene (its empty
+// slots shown too), then its question exactly `stretch` times 8 s (the
+// first) or 3 s later, the scene staying beside the question only for
+// questions 8 to 14; the number counted in the scene is the one judged
+// right; each mark stays `stretch` times 5 s. The quiz's own timer rules stay
+// as they are, the music keeps its beat, and with every third answer wrong
+// the score is the same at any pace.
+class WholeRun : public ::testing::TestWithParam<int> {};
+
+TEST_P(WholeRun, ShowsEachSceneThenAsksItsQuestionAndTakesTheCountedAnswer)
 {
+    const int stretch = GetParam();
+    QuizRig rig(stretch);
+    Form1& form = rig.form;
     rig.start();
     for (int q = 0; q < 20; ++q) {
         SCOPED_TRACE("question " + std::to_string(q));
         const auto scene = script::describe(script::kScenes[q]);
         EXPECT_EQ(script::shownFigures(form), scene);
-        EXPECT_EQ(form.Mondai.text(), "");
-        EXPECT_TRUE(buttonsEnabled(false));
+        EXPECT_TRUE(rig.slotsVisible(true)) << "the empty slots too";
+        rig.clock.advance((q == 0 ? 8000 : 3000) * stretch - 1);
+        EXPECT_EQ(script::shownFigures(form), scene);
+        ASSERT_FALSE(rig.asked()) << "came early";
+        EXPECT_TRUE(rig.buttonsEnabled(false));
+        EXPECT_EQ(form.Timer1.interval(), 8000);
 
-        rig.clock.advance(q == 0 ? 8000 : 3000);
-        EXPECT_EQ(form.Mondai.text(), script::kQuestions[q]);
-        EXPECT_TRUE(buttonsEnabled(true));
+        rig.clock.advance(1);
+        ASSERT_EQ(form.Mondai.text(), script::kQuestions[q]);
+        EXPECT_TRUE(rig.buttonsEnabled(true));
         EXPECT_FALSE(form.Timer1.enabled());
+        EXPECT_FALSE(rig.clock.dueTime(form.Timer1));
         const bool kept = q >= 8 && q <= 14;
         EXPECT_EQ(script::shownFigures(form), kept ? scene : std::vector<std::string>{});
 
+        // The program's answers are the key's (see Startup); so is the count.
         const int counted = countedAnswer(form.Mondai.text(), scene);
-        ASSERT_GE(counted, 1);
-        form.clickAnswer(static_cast<std::int16_t>(counted - 1));
-        EXPECT_TRUE(form.YES.visible()) << "answered " << counted;
-        rig.clock.advance(5000);
+        EXPECT_EQ(counted, test::kAnswerKey[q]);
+        const bool right = q % 3 != 0;
+        form.clickAnswer(static_cast<std::int16_t>(right ? counted - 1 : counted));
+        EXPECT_EQ(form.YES.visible(), right) << "answered " << counted + !right;
+        rig.clock.advance(5000 * stretch - 1);
+        ASSERT_TRUE(rig.markShown());
+        EXPECT_TRUE(script::shownFigures(form).empty());
+        rig.clock.advance(1);
+        ASSERT_FALSE(rig.markShown());
+        EXPECT_TRUE(rig.musicOnItsBeat());
     }
-    EXPECT_EQ(rig.quiz.Score, 20);
+    rig.clock.advance(3000 * stretch);
+    EXPECT_EQ(rig.quiz.Score, 13);
+    EXPECT_EQ(form.Label1.caption(), "20もんちゅう 13せいかいでした");
 }
 
-TEST_F(Flow, AClickShowsItsMarkAndSoundAtOnceThenTheNextSceneThenItsQuestion)
-{
-    askQuestion(0);
-    form.clickAnswer(1); // two Santas: right
+INSTANTIATE_TEST_SUITE_P(Pace, WholeRun, ::testing::Values(1, 3, 10));
 
-    EXPECT_TRUE(form.YES.visible());
-    EXPECT_FALSE(form.No.visible());
-    ASSERT_EQ(effects().size(), 1u);
-    EXPECT_EQ(effects()[0].text, "C:\\Apps\\Quiz\\pinpon.wav");
-    EXPECT_EQ(effects()[0].flags, 1u);
-    EXPECT_TRUE(effects()[0].nullModule);
-    EXPECT_EQ(rig.quiz.Score, 1);
+// Right (two Santas) or wrong, the same steps.
+class Answer : public QuizTest, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(Answer, ShowsItsMarkAndSoundAtOnceThenTheNextSceneThenItsQuestion)
+{
+    const bool right = GetParam();
+    rig.playTo(0);
+    form.clickAnswer(right ? 1 : 2);
+
+    EXPECT_EQ(form.YES.visible(), right);
+    EXPECT_EQ(form.No.visible(), !right);
+    ASSERT_EQ(rig.effects().size(), 1u);
+    EXPECT_EQ(rig.effects()[0].text, right ? "C:\\Apps\\Quiz\\pinpon.wav" : "C:\\Apps\\Quiz\\mistake.wav");
+    EXPECT_EQ(rig.effects()[0].flags, 1u);
+    EXPECT_TRUE(rig.effects()[0].nullModule);
+    EXPECT_EQ(rig.quiz.Score, right ? 1 : 0);
     EXPECT_EQ(rig.quiz.QuestionIndex, 1);
     EXPECT_EQ(form.Mondai.text(), "");
-    EXPECT_TRUE(slotsVisible(false));
-    EXPECT_TRUE(buttonsEnabled(false));
+    EXPECT_TRUE(rig.slotsVisible(false));
+    EXPECT_TRUE(rig.buttonsEnabled(false));
     EXPECT_EQ(form.Image1[0].picture(), form.Tonakai.picture()) << "the next scene is staged, hidden";
+    EXPECT_EQ(form.Image1[1].picture(), form.Tonakai.picture());
     EXPECT_EQ(form.Image1[1].left(), 300);
     EXPECT_TRUE(form.Timer1.enabled());
-    EXPECT_EQ(form.Timer1.interval(), 8000);
     EXPECT_TRUE(form.Timer2.enabled());
 
-    rig.clock.advance(4999);
-    EXPECT_TRUE(form.YES.visible());
-    rig.clock.advance(1);
-    EXPECT_FALSE(form.YES.visible());
-    EXPECT_FALSE(form.No.visible());
-    EXPECT_TRUE(slotsVisible(true)) << "the new scene comes on screen";
+    // When the mark goes, the next scene comes, and its question, the whole
+    // run shows.
+    rig.clock.advance(5000);
     EXPECT_FALSE(form.Timer2.enabled());
-    EXPECT_EQ(form.Mondai.text(), "");
-
-    rig.clock.advance(2999);
-    EXPECT_EQ(form.Mondai.text(), "");
-    rig.clock.advance(1);
-    EXPECT_EQ(form.Mondai.text(), "トナカイさんは、何匹いましたか？");
-    EXPECT_TRUE(slotsVisible(false));
-    EXPECT_TRUE(buttonsEnabled(true));
+    rig.clock.advance(3000);
+    EXPECT_TRUE(rig.slotsVisible(false)) << "with the question, the empty slots go too";
 }
 
-TEST_F(Flow, AWrongAnswerShowsTheCrossAndStagesTheNextSceneAllTheSame)
-{
-    askQuestion(0);
-    form.clickAnswer(2);
-    EXPECT_TRUE(form.No.visible());
-    EXPECT_FALSE(form.YES.visible());
-    ASSERT_EQ(effects().size(), 1u);
-    EXPECT_EQ(effects()[0].text, "C:\\Apps\\Quiz\\mistake.wav");
-    EXPECT_EQ(rig.quiz.Score, 0);
-    EXPECT_EQ(rig.quiz.QuestionIndex, 1);
-    EXPECT_EQ(form.Image1[1].picture(), form.Tonakai.picture());
-}
-
-TEST_F(Flow, SlotsTheNewSceneDoesNotUseShowNothing)
-{
-    askQuestion(7); // six characters
-    form.clickAnswer(rig.rightButton());
-    rig.clock.advance(5000); // scene 8 has three
-    for (int i = 3; i < 10; ++i) {
-        EXPECT_TRUE(form.Image1[i].visible());
-        EXPECT_FALSE(form.Image1[i].picture()) << i;
-    }
-}
-
-struct Answers {
-    const char* name;
-    std::vector<bool> right;
-    int expectedScore;
-};
-
-void PrintTo(const Answers& answers, std::ostream* out)
-{
-    *out << answers.name;
-}
-
-class FullRun : public Flow, public ::testing::WithParamInterface<Answers> {};
-
-TEST_P(FullRun, EndsWithTheScoreAndIgnoresLaterClicks)
-{
-    const Answers run = GetParam();
-    rig.start(8000);
-    for (int q = 0; q < 20; ++q) {
-        form.clickAnswer(run.right[q] ? rig.rightButton() : rig.wrongButton());
-        rig.clock.advance(8000);
-    }
-    EXPECT_EQ(rig.quiz.QuestionIndex, 20);
-    EXPECT_EQ(rig.quiz.Score, run.expectedScore);
-    EXPECT_TRUE(form.Label1.visible());
-    EXPECT_EQ(form.Label1.caption(), "20もんちゅう " + std::to_string(run.expectedScore) + "せいかいでした");
-    EXPECT_TRUE(slotsVisible(false));
-    EXPECT_FALSE(form.Timer1.enabled());
-    EXPECT_FALSE(form.Timer2.enabled());
-    EXPECT_FALSE(form.YES.visible());
-    EXPECT_FALSE(form.No.visible());
-    EXPECT_EQ(form.Mondai.text(), "");
-    EXPECT_TRUE(buttonsEnabled(true)) << "the last click leaves the buttons as they were";
-    EXPECT_EQ(effects().size(), 20u) << "one effect per judged click, none for the result";
-
-    // The result screen takes no more answers, and no timer but the music's runs.
-    const auto callsBefore = rig.multimedia.calls.size();
-    for (std::int16_t i = 0; i < 10; ++i)
-        form.clickAnswer(i);
-    rig.clock.advance(3100 * 1000);
-    EXPECT_EQ(rig.quiz.QuestionIndex, 20);
-    EXPECT_EQ(rig.quiz.Score, run.expectedScore);
-    EXPECT_FALSE(form.YES.visible());
-    EXPECT_FALSE(form.No.visible());
-    EXPECT_FALSE(form.Timer1.enabled());
-    EXPECT_FALSE(form.Timer2.enabled());
-    EXPECT_EQ(effects().size(), 20u);
-    EXPECT_EQ(rig.multimedia.calls.size(), callsBefore + 1000) << "only the music command, every 3100 ms";
-}
-
-std::vector<bool> pattern(unsigned seed)
-{
-    std::vector<bool> right(20);
-    std::mt19937 random(seed);
-    for (std::size_t i = 0; i < right.size(); ++i)
-        right[i] = random() % 3 != 0;
-    return right;
-}
-
-int countRight(const std::vector<bool>& right)
-{
-    return static_cast<int>(std::count(right.begin(), right.end(), true));
-}
-
-INSTANTIATE_TEST_SUITE_P(Mixes, FullRun,
-                         ::testing::Values(Answers{"AllRight", std::vector<bool>(20, true), 20},
-                                           Answers{"AllWrong", std::vector<bool>(20, false), 0},
-                                           Answers{"Mixed7", pattern(7), countRight(pattern(7))},
-                                           Answers{"Mixed2026", pattern(2026), countRight(pattern(2026))}),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(RightOrWrong, Answer, ::testing::Bool());
 
 TEST_F(Flow, TheLastClickStagesNothingAndLeavesTheButtonsEnabled)
 {
-    askQuestion(19);
+    rig.playTo(19);
     form.clickAnswer(rig.wrongButton());
     EXPECT_EQ(rig.quiz.QuestionIndex, 20);
-    EXPECT_TRUE(buttonsEnabled(true));
+    EXPECT_TRUE(rig.buttonsEnabled(true));
     EXPECT_TRUE(form.Timer1.enabled());
     EXPECT_TRUE(form.Timer2.enabled());
     for (const PictureBox& slot : form.Image1)
         EXPECT_FALSE(slot.picture());
     rig.clock.advance(5000);
-    EXPECT_TRUE(slotsVisible(true)) << "ten empty slots come on screen";
+    EXPECT_TRUE(rig.slotsVisible(true)) << "ten empty slots come on screen";
     EXPECT_FALSE(form.Label1.visible());
     rig.clock.advance(3000);
     EXPECT_EQ(form.Label1.caption(), "20もんちゅう 19せいかいでした");
@@ -278,7 +164,7 @@ TEST_F(Flow, ATickAtAnIndexOutsideTheQuizChangesNothingAndKeepsTicking)
     rig.quiz.QuestionIndex = 21;
     rig.clock.advance(8000);
     EXPECT_TRUE(form.Timer1.enabled());
-    EXPECT_TRUE(slotsVisible(true));
+    EXPECT_TRUE(rig.slotsVisible(true));
     EXPECT_FALSE(form.Label1.visible());
     EXPECT_EQ(form.Mondai.text(), "");
     EXPECT_EQ(rig.clock.dueTime(form.Timer1), 16000);

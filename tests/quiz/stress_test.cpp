@@ -6,7 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
+#include <string>
 
 #if defined(__GLIBC__)
 #include <malloc.h>
@@ -38,13 +40,8 @@ void expectConsistent(const QuizRig& rig, int step)
     ASSERT_EQ(form.Timer3.interval(), 3100);
     ASSERT_TRUE(form.Timer3.enabled());
     ASSERT_TRUE(form.Timer1.interval() == 8000);
-    bool anyEnabled = false, allEnabled = true;
-    for (const CommandButton& button : form.Answer) {
-        anyEnabled |= button.enabled();
-        allEnabled &= button.enabled();
-    }
-    ASSERT_EQ(anyEnabled, allEnabled) << "the buttons go together, step " << step;
-    if (allEnabled) {
+    ASSERT_TRUE(rig.buttonsEnabled(true) || rig.buttonsEnabled(false)) << "the buttons go together, step " << step;
+    if (rig.buttonsEnabled(true)) {
         ASSERT_FALSE(form.Timer1.enabled() && quiz.QuestionIndex < 20) << "a question waits for its answer";
     }
     if (form.Label1.visible()) {
@@ -94,35 +91,92 @@ TEST(Stress, RandomClicksAndTicksNeverLeaveTheQuizStates)
     }
 }
 
-TEST(Soak, ADayOnTheResultScreenChangesNothingButTheMusicCommands)
+struct Answers {
+    const char* name;
+    std::vector<bool> right;
+    int expectedScore;
+};
+
+void PrintTo(const Answers& answers, std::ostream* out)
 {
-    QuizRig rig;
+    *out << answers.name;
+}
+
+class FullRun : public QuizTest, public ::testing::WithParamInterface<Answers> {};
+
+TEST_P(FullRun, EndsWithTheScoreThenIgnoresClicksForADay)
+{
+    const Answers run = GetParam();
     rig.start(8000);
     for (int q = 0; q < 20; ++q) {
-        rig.form.clickAnswer(rig.rightButton());
+        form.clickAnswer(run.right[q] ? rig.rightButton() : rig.wrongButton());
         rig.clock.advance(8000);
     }
-    ASSERT_TRUE(rig.form.Label1.visible());
-    rig.multimedia.calls.clear();
+    EXPECT_EQ(rig.quiz.QuestionIndex, 20);
+    EXPECT_EQ(rig.quiz.Score, run.expectedScore);
+    EXPECT_TRUE(form.Label1.visible());
+    const std::string result = "20もんちゅう " + std::to_string(run.expectedScore) + "せいかいでした";
+    EXPECT_EQ(form.Label1.caption(), result);
+    EXPECT_TRUE(rig.slotsVisible(false));
+    EXPECT_FALSE(form.Timer1.enabled());
+    EXPECT_FALSE(form.Timer2.enabled());
+    EXPECT_FALSE(form.YES.visible());
+    EXPECT_FALSE(form.No.visible());
+    EXPECT_EQ(form.Mondai.text(), "");
+    EXPECT_TRUE(rig.buttonsEnabled(true)) << "the last click leaves the buttons as they were";
+    EXPECT_EQ(rig.effects().size(), 20u) << "one effect per judged click, none for the result";
 
-    const std::int64_t hour = 60LL * 60 * 1000;
+    // The result screen takes no more answers, and for a day nothing but the
+    // music's timer runs; nothing in the quiz grows.
+    for (std::int16_t i = 0; i < 10; ++i)
+        form.clickAnswer(i);
+    EXPECT_EQ(rig.effects().size(), 20u);
+    rig.multimedia.calls.clear();
     std::size_t heapAfterFirstHour = 0;
     for (int h = 0; h < 24; ++h) {
-        rig.clock.advance(hour);
+        const std::int64_t then = rig.clock.now();
+        rig.clock.advance(60LL * 60 * 1000);
         expectConsistent(rig, h);
-        EXPECT_GE(rig.multimedia.calls.size(), 1161u); // 3600 s / 3.1 s
-        // Only what the recorder keeps may grow; nothing in the quiz does.
+        EXPECT_EQ(rig.multimedia.calls.size(), static_cast<std::size_t>(rig.clock.now() / 3100 - then / 3100))
+            << "only the music command, every 3100 ms";
+        EXPECT_TRUE(rig.effects().empty());
+        // Only what the recorder keeps may grow.
         rig.multimedia.calls.clear();
         if (h == 0)
             heapAfterFirstHour = heapInUse();
     }
     EXPECT_EQ(heapInUse(), heapAfterFirstHour);
     EXPECT_EQ(rig.quiz.QuestionIndex, 20);
-    EXPECT_EQ(rig.quiz.Score, 20);
-    EXPECT_EQ(rig.form.Label1.caption(), "20もんちゅう 20せいかいでした");
-    EXPECT_FALSE(rig.clock.dueTime(rig.form.Timer1));
-    EXPECT_FALSE(rig.clock.dueTime(rig.form.Timer2));
-    EXPECT_EQ(rig.clock.dueTime(rig.form.Timer3).value() % 3100, 0) << "the music command keeps its beat";
+    EXPECT_EQ(rig.quiz.Score, run.expectedScore);
+    EXPECT_EQ(form.Label1.caption(), result);
+    EXPECT_FALSE(form.YES.visible());
+    EXPECT_FALSE(form.No.visible());
+    EXPECT_FALSE(form.Timer1.enabled());
+    EXPECT_FALSE(form.Timer2.enabled());
+    EXPECT_FALSE(rig.clock.dueTime(form.Timer1));
+    EXPECT_FALSE(rig.clock.dueTime(form.Timer2));
+    EXPECT_EQ(rig.clock.dueTime(form.Timer3).value() % 3100, 0) << "the music command keeps its beat";
 }
+
+std::vector<bool> pattern(unsigned seed)
+{
+    std::vector<bool> right(20);
+    std::mt19937 random(seed);
+    for (std::size_t i = 0; i < right.size(); ++i)
+        right[i] = random() % 3 != 0;
+    return right;
+}
+
+int countRight(const std::vector<bool>& right)
+{
+    return static_cast<int>(std::count(right.begin(), right.end(), true));
+}
+
+INSTANTIATE_TEST_SUITE_P(Mixes, FullRun,
+                         ::testing::Values(Answers{"AllRight", std::vector<bool>(20, true), 20},
+                                           Answers{"AllWrong", std::vector<bool>(20, false), 0},
+                                           Answers{"Mixed7", pattern(7), countRight(pattern(7))},
+                                           Answers{"Mixed2026", pattern(2026), countRight(pattern(2026))}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace

@@ -11,6 +11,12 @@
 #include "sound.h"
 #include "virtual_clock.h"
 
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <iterator>
+#include <vector>
+
 namespace pelmora {
 
 // A quiz on the control models, its sound going to a recording multimedia
@@ -36,6 +42,40 @@ struct QuizRig {
         clock.advance(milliseconds);
     }
 
+    // From start-up to the moment question q is asked, every earlier one
+    // answered right.
+    void playTo(int q)
+    {
+        start(8000);
+        for (int i = 0; i < q; ++i) {
+            form.clickAnswer(rightButton());
+            clock.advance(8000);
+        }
+        ASSERT_EQ(quiz.QuestionIndex, q);
+    }
+
+    bool asked() const { return !form.Mondai.text().empty(); }
+    bool markShown() const { return form.YES.visible() || form.No.visible(); }
+    // Timer3 re-sends the music every 3100 ms from start-up, slowed or not.
+    bool musicOnItsBeat() const { return clock.dueTime(form.Timer3) == (clock.now() / 3100 + 1) * 3100; }
+    bool slotsVisible(bool visible) const
+    {
+        return std::all_of(form.Image1.begin(), form.Image1.end(),
+                           [&](const PictureBox& slot) { return slot.visible() == visible; });
+    }
+    bool buttonsEnabled(bool enabled) const
+    {
+        return std::all_of(form.Answer.begin(), form.Answer.end(),
+                           [&](const CommandButton& button) { return button.enabled() == enabled; });
+    }
+    std::vector<RecordingMultimedia::Call> effects() const
+    {
+        std::vector<RecordingMultimedia::Call> played;
+        std::copy_if(multimedia.calls.begin(), multimedia.calls.end(), std::back_inserter(played),
+                     [](const auto& call) { return call.kind == RecordingMultimedia::Call::Kind::PlaySound; });
+        return played;
+    }
+
     // The answer that is right, or one that is wrong, for the question asked now.
     std::int16_t rightButton() const { return static_cast<std::int16_t>(quiz.bank.answer(quiz.QuestionIndex) - 1); }
     std::int16_t wrongButton() const { return static_cast<std::int16_t>(rightButton() == 9 ? 0 : rightButton() + 1); }
@@ -47,6 +87,13 @@ struct QuizRig {
     Sound sound{multimedia, kDirectory};
     Quiz quiz{form, sound};
     VirtualClock clock;
+};
+
+// A test with a quiz in virtual time.
+class QuizTest : public ::testing::Test {
+protected:
+    QuizRig rig;
+    Form1& form = rig.form;
 };
 
 } // namespace pelmora

@@ -85,25 +85,21 @@ Xvfb::~Xvfb()
 
 RealProgram::RealProgram(const QString& program, Launch launch) : ownServer_(std::make_unique<Xvfb>(launch.screen))
 {
-    if (!ownServer_->ok()) {
-        error_ = ownServer_->error();
-        return;
-    }
-    display_ = ownServer_->display();
-    start(program, launch);
+    start(*ownServer_, program, launch);
 }
 
-RealProgram::RealProgram(const Xvfb& server, const QString& program, Launch launch) : display_(server.display())
+RealProgram::RealProgram(const Xvfb& server, const QString& program, Launch launch)
+{
+    start(server, program, launch);
+}
+
+void RealProgram::start(const Xvfb& server, const QString& program, const Launch& launch)
 {
     if (!server.ok()) {
         error_ = server.error();
         return;
     }
-    start(program, launch);
-}
-
-void RealProgram::start(const QString& program, const Launch& launch)
-{
+    display_ = server.display();
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("DISPLAY"), display_);
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
@@ -136,38 +132,36 @@ void RealProgram::start(const QString& program, const Launch& launch)
 
 void RealProgram::findWindow(const QString& name)
 {
-    QElapsedTimer waited;
-    waited.start();
     QByteArray id;
-    while (id.isEmpty() && waited.elapsed() < deadline(20000) && running()) {
-        id = runTool(QStringLiteral("xdotool"),
-                     {QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--name"),
-                      QLatin1Char('^') + name + QLatin1Char('$')},
-                     deadline(10000), display_)
-                 .output.trimmed()
-                 .split('\n')
-                 .value(0);
-        if (id.isEmpty())
-            QThread::msleep(50);
-    }
+    waitUntil(
+        [&] {
+            const QStringList search{QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--name"),
+                                     QLatin1Char('^') + name + QLatin1Char('$')};
+            id = xdotool(search).output.trimmed().split('\n').value(0);
+            return !id.isEmpty() || !running();
+        },
+        deadline(20000));
     if (id.isEmpty())
         error_ = running() ? QStringLiteral("no window named %1 appeared").arg(name)
                            : QStringLiteral("the program ended before its window appeared");
     windowId_ = QString::fromLatin1(id);
 }
 
-std::optional<TraceEvent> RealProgram::waitForTrace(const QString& name, qint64 afterUs, int timeoutMs) const
+std::optional<TraceEvent> RealProgram::waitForTrace(const QString& name, qint64 afterUs, int timeoutMs,
+                                                    const QString& detail) const
 {
-    QElapsedTimer waited;
-    waited.start();
-    for (;;) {
-        for (const TraceEvent& e : readTrace(tracePath()))
-            if (e.name == name && e.us >= afterUs)
-                return e;
-        if (waited.elapsed() > timeoutMs || !running())
-            return std::nullopt;
-        QThread::msleep(2);
-    }
+    std::optional<TraceEvent> found;
+    waitUntil(
+        [&] {
+            for (const TraceEvent& e : readTrace(tracePath()))
+                if (e.name == name && e.us >= afterUs && e.detail.startsWith(detail)) {
+                    found = e;
+                    return true;
+                }
+            return !running();
+        },
+        timeoutMs, 2);
+    return found;
 }
 
 void RealProgram::waitForFirstFrame() const
@@ -180,6 +174,19 @@ RealProgram::~RealProgram()
     if (running()) {
         program_.kill();
         program_.waitForFinished(deadline(5000));
+    }
+}
+
+bool waitUntil(const std::function<bool()>& done, int timeoutMs, int stepMs)
+{
+    QElapsedTimer waited;
+    waited.start();
+    for (;;) {
+        if (done())
+            return true;
+        if (waited.elapsed() > timeoutMs)
+            return false;
+        QThread::msleep(static_cast<unsigned long>(stepMs));
     }
 }
 
@@ -214,34 +221,30 @@ QImage RealProgram::screenshot() const
 
 bool RealProgram::waitFor(const std::function<bool(const QImage&)>& test, int timeoutMs, QImage* last) const
 {
-    QElapsedTimer waited;
-    waited.start();
-    for (;;) {
-        const QImage shot = screenshot();
-        if (last)
-            *last = shot;
-        if (!shot.isNull() && test(shot))
-            return true;
-        if (waited.elapsed() > timeoutMs)
-            return false;
-        QThread::msleep(40);
-    }
+    return waitUntil(
+        [&] {
+            const QImage shot = screenshot();
+            if (last)
+                *last = shot;
+            return !shot.isNull() && test(shot);
+        },
+        timeoutMs, 40);
+}
+
+ToolRun RealProgram::xdotool(const QStringList& arguments) const
+{
+    return runTool(QStringLiteral("xdotool"), arguments, deadline(10000), display_);
 }
 
 void RealProgram::click(int x, int y) const
 {
-    runTool(QStringLiteral("xdotool"),
-            {QStringLiteral("mousemove"), QStringLiteral("--window"), windowId_, QString::number(x),
-             QString::number(y), QStringLiteral("click"), QStringLiteral("1")},
-            deadline(10000), display_);
+    xdotool({QStringLiteral("mousemove"), QStringLiteral("--window"), windowId_, QString::number(x), QString::number(y),
+             QStringLiteral("click"), QStringLiteral("1")});
 }
 
 bool RealProgram::press(const QString& key) const
 {
-    return runTool(QStringLiteral("xdotool"),
-                   {QStringLiteral("windowfocus"), QStringLiteral("--sync"), windowId_, QStringLiteral("key"), key},
-                   deadline(10000), display_)
-        .ok;
+    return xdotool({QStringLiteral("windowfocus"), QStringLiteral("--sync"), windowId_, QStringLiteral("key"), key}).ok;
 }
 
 QByteArray RealProgram::audio() const
@@ -253,20 +256,20 @@ QByteArray RealProgram::audio() const
 bool RealProgram::waitForSound(double seconds, int timeoutMs) const
 {
     const auto enough = static_cast<qsizetype>(seconds * kAudioRate) * kAudioFrameBytes;
-    QElapsedTimer waited;
-    waited.start();
-    for (;;) {
-        const QByteArray output = audio();
-        if (output.size() >= enough) {
-            const std::vector<float> left = leftChannel(output);
-            const auto audible = std::count_if(left.begin(), left.end(), [](float s) { return std::abs(s) > 0.01f; });
-            if (audible * 4 >= static_cast<qint64>(seconds * kAudioRate))
-                return true;
-        }
-        if (waited.elapsed() > timeoutMs || !running())
-            return false;
-        QThread::msleep(50);
-    }
+    bool heard = false;
+    waitUntil(
+        [&] {
+            const QByteArray output = audio();
+            if (output.size() >= enough) {
+                const std::vector<float> left = leftChannel(output);
+                const auto audible =
+                    std::count_if(left.begin(), left.end(), [](float s) { return std::abs(s) > 0.01f; });
+                heard = audible * 4 >= static_cast<qint64>(seconds * kAudioRate);
+            }
+            return heard || !running();
+        },
+        timeoutMs);
+    return heard;
 }
 
 qint64 RealProgram::terminate(int signal)

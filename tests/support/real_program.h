@@ -46,6 +46,10 @@ constexpr int deadline(int milliseconds)
     return milliseconds * kSlowdown;
 }
 
+// Asks `done` every `stepMs` until it holds; false once `timeoutMs` have
+// passed without.
+bool waitUntil(const std::function<bool()>& done, int timeoutMs, int stepMs = 50);
+
 // A tool run to its end, on an X display if one is given.
 struct ToolRun {
     bool ok = false; // ended by itself with status 0
@@ -119,8 +123,10 @@ public:
     // quarter of them audible; false if the program ends first or the
     // timeout passes.
     bool waitForSound(double seconds, int timeoutMs) const;
-    // Waits for a trace point written at or after a steady-clock time in µs.
-    std::optional<TraceEvent> waitForTrace(const QString& name, qint64 afterUs, int timeoutMs) const;
+    // Waits for a trace point written at or after a steady-clock time in µs,
+    // its detail starting with the given text.
+    std::optional<TraceEvent> waitForTrace(const QString& name, qint64 afterUs, int timeoutMs,
+                                           const QString& detail = {}) const;
 
     // Sends a signal; returns the milliseconds until the program ended, or -1.
     qint64 terminate(int signal = 15);
@@ -140,10 +146,11 @@ public:
     const QString& display() const { return display_; }
 
 private:
-    void start(const QString& program, const Launch& launch);
+    void start(const Xvfb& server, const QString& program, const Launch& launch);
     qint64 waitForEnd();
     void waitForFirstFrame() const;
     void findWindow(const QString& name);
+    ToolRun xdotool(const QStringList& arguments) const;
 
     QTemporaryDir dir_;
     std::unique_ptr<Xvfb> ownServer_;
