@@ -46,25 +46,13 @@ AudioFormat detectAudioFormat(std::span<const std::uint8_t> start)
 std::filesystem::path platformPath(std::string_view windowsName)
 {
     std::u8string name(windowsName.begin(), windowsName.end());
-#if defined(_WIN32)
-    // Made wide here, from UTF-8: the ANSI code page would lose any
-    // character outside it.
+#if !defined(_WIN32)
+    std::replace(name.begin(), name.end(), u8'\\', u8'/');
+#endif
+    // From UTF-8: on Windows the ANSI code page would lose any character
+    // outside it, and bytes that are no UTF-8 name nothing.
     try {
         return std::filesystem::path(name);
-    } catch (const std::exception&) {
-        return {};
-    }
-#else
-    std::replace(name.begin(), name.end(), u8'\\', u8'/');
-    return std::filesystem::path(name);
-#endif
-}
-
-std::string utf8FromUtf16(std::u16string_view text)
-{
-    try {
-        const std::u8string utf8 = std::filesystem::path(text).u8string();
-        return std::string(utf8.begin(), utf8.end());
     } catch (const std::exception&) {
         return {};
     }
@@ -95,16 +83,16 @@ bool isRegularFile(const std::filesystem::path& path)
 
 std::string applicationDirectory()
 {
-    const std::filesystem::path directory = executablePath().parent_path();
-    // With no answer from the platform the names are relative to nothing in
-    // particular: the sounds are then simply not found.
-#if defined(_WIN32)
-    // UTF-8 of the wide name, which the multimedia layer makes wide again:
-    // the ANSI text would lose a Japanese user name.
-    return utf8FromUtf16(directory.u16string());
-#else
-    return directory.string();
-#endif
+    // UTF-8 on every platform: on Windows that of the wide name, which the
+    // multimedia layer makes wide again, since the ANSI text would lose a
+    // Japanese user name. With no answer from the platform the names are
+    // relative to nothing in particular: the sounds are then simply not found.
+    try {
+        const std::u8string directory = executablePath().parent_path().u8string();
+        return std::string(directory.begin(), directory.end());
+    } catch (const std::exception&) {
+        return {};
+    }
 }
 
 } // namespace pelmora

@@ -23,10 +23,6 @@ AudioFormat detectAudioFormat(std::span<const std::uint8_t> start);
 // of this platform; empty where the bytes are no UTF-8 the platform takes.
 std::filesystem::path platformPath(std::string_view windowsName);
 
-// UTF-16 as the wide Windows functions give it, as UTF-8; empty where it is
-// not valid UTF-16.
-std::string utf8FromUtf16(std::u16string_view text);
-
 // The file name of a "play <file>" command: the verb in any case, then
 // everything after the blanks that follow it, blanks included. Nothing for
 // any other command.

@@ -97,21 +97,6 @@ TEST(PlatformPath, TurnsBackslashesIntoSeparatorsAndKeepsUtf8)
     EXPECT_EQ(generic(platformPath(japanese + "\\bgm.mp3")), japanese + "/bgm.mp3");
 }
 
-TEST(PlatformPath, AWideWindowsNameComesThroughAsUtf8)
-{
-    // C:\Users\ゆうき\Pelmora, as GetModuleFileNameW gives it.
-    const std::u16string wide = u"C:\\Users\\\u3086\u3046\u304D\\Pelmora";
-    const std::string utf8 = utf8FromUtf16(wide);
-    EXPECT_EQ(utf8, "C:\\Users\\\xE3\x82\x86\xE3\x81\x86\xE3\x81\x8D\\Pelmora");
-    EXPECT_EQ(generic(platformPath(utf8 + "\\bgm.mp3")), "C:/Users/\xE3\x82\x86\xE3\x81\x86\xE3\x81\x8D/Pelmora/bgm.mp3");
-    // Every length of UTF-8 sequence, and a surrogate pair.
-    EXPECT_EQ(utf8FromUtf16(u"a\u00E9\u3042\U0001F384"), "a\xC3\xA9\xE3\x81\x82\xF0\x9F\x8E\x84");
-    // A lone surrogate names no character: no name at all.
-    EXPECT_EQ(utf8FromUtf16(std::u16string(1, char16_t(0xD83C)) + u"x"), "");
-    EXPECT_EQ(utf8FromUtf16(std::u16string(1, char16_t(0xDF84))), "");
-    EXPECT_EQ(utf8FromUtf16(u""), "");
-}
-
 TEST(AudioFormat, RiffWaveGoesToTheWavLoaderAndAllElseToTheMp3Decoder)
 {
     const std::string wav = e2e::wavBytes(e2e::square(1000, 0.01));
