@@ -218,6 +218,10 @@ private:
 
 std::unique_ptr<SoundStream> openSound(SDL_RWops* source, const Mpg123Library* mpg123, std::string& why)
 {
+    if (!source) {
+        why = sdl().SDL_GetError();
+        return nullptr;
+    }
     std::vector<std::uint8_t> start;
     readUpTo(start, source, 12);
     if (detectAudioFormat(start) == AudioFormat::Wav) {

@@ -216,8 +216,8 @@ struct SdlMultimedia::Shared {
         SDL_RWops* source = options.openFile
             ? options.openFile(path)
             : sdl().SDL_RWFromFile(reinterpret_cast<const char*>(path.u8string().c_str()), "rb");
-        std::string why = "it cannot be read";
-        std::unique_ptr<SoundStream> stream = source ? openSound(source, mpg123, why) : nullptr;
+        std::string why;
+        std::unique_ptr<SoundStream> stream = openSound(source, mpg123, why);
         // Once per file: the music's command comes back every few seconds.
         if (!stream && said.size() < 64 && said.insert(name).second)
             say("cannot play " + path.filename().string(), why);

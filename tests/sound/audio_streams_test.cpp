@@ -31,7 +31,7 @@ std::string fileText(const std::filesystem::path& path)
 std::shared_ptr<const Pcm> play(SDL_RWops* source, const Mpg123Library* mpg123 = mpg123Library())
 {
     std::string why;
-    const std::unique_ptr<SoundStream> stream = source ? openSound(source, mpg123, why) : nullptr;
+    const std::unique_ptr<SoundStream> stream = openSound(source, mpg123, why);
     if (!stream)
         return nullptr;
     auto pcm = std::make_shared<Pcm>();
