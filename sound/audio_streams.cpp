@@ -48,11 +48,11 @@ void readUpTo(std::vector<std::uint8_t>& bytes, SDL_RWops* source, std::size_t s
     }
 }
 
-// Cuts a WAV after the samples that decode to kMaxWavDecoded, reading no
-// more of the source, and lowers the RIFF and data lengths to the bytes
-// left. A chunk of samples not found within kMaxWavHeader is left to SDL to
-// turn away.
-void keepWavPrefix(std::vector<std::uint8_t>& bytes, SDL_RWops* source)
+// Cuts a WAV after the samples of its first `seconds` (within what decodes
+// to kMaxWavDecoded), reading no more of the source, and lowers the RIFF and
+// data lengths to the bytes left. A chunk of samples not found within
+// kMaxWavHeader is left to SDL to turn away.
+void keepWavPrefix(std::vector<std::uint8_t>& bytes, SDL_RWops* source, double seconds)
 {
     readUpTo(bytes, source, kMaxWavHeader);
     std::size_t align = 1, budget = kMaxWavDecoded / 2;
@@ -61,10 +61,14 @@ void keepWavPrefix(std::vector<std::uint8_t>& bytes, SDL_RWops* source)
         const std::uint64_t body = at + 8;
         if (std::memcmp(&bytes[at], "fmt ", 4) == 0 && length >= 16 && body + 16 <= bytes.size()) {
             align = std::max<std::size_t>(1, little32(&bytes[body + 12]) & 0xFFFF);
-            // ADPCM takes four bits a sample and decodes to 16; the others
-            // grow to twice their size at most (8-bit mu-law to 16 bits).
-            const Uint32 tag = little32(&bytes[body]) & 0xFFFF;
-            budget = kMaxWavDecoded / (tag == 0x0002 || tag == 0x0011 ? 4 : 2);
+            const Uint32 tag = little32(&bytes[body]) & 0xFFFF, channels = little32(&bytes[body + 2]) & 0xFFFF;
+            const double rate = std::clamp<double>(little32(&bytes[body + 4]), kMinSourceFrequency, kMaxSourceFrequency);
+            // ADPCM takes some four bits a sample, and a little more for its
+            // block headers, and decodes to 16; the others take a block a
+            // frame and grow to twice their size at most (mu-law to 16 bits).
+            const bool adpcm = tag == 0x0002 || tag == 0x0011;
+            budget = std::size_t(std::min(seconds * (adpcm ? 0.6 * rate * channels : rate * double(align)) + 2.0 * align,
+                                          double(kMaxWavDecoded / (adpcm ? 4 : 2))));
         }
         if (std::memcmp(&bytes[at], "data", 4) == 0) {
             std::size_t keep = std::min<std::size_t>(length, budget);
@@ -216,7 +220,8 @@ private:
 
 } // namespace
 
-std::unique_ptr<SoundStream> openSound(SDL_RWops* source, const Mpg123Library* mpg123, std::string& why)
+std::unique_ptr<SoundStream> openSound(SDL_RWops* source, const Mpg123Library* mpg123, double seconds,
+                                       std::string& why)
 {
     if (!source) {
         why = sdl().SDL_GetError();
@@ -225,7 +230,7 @@ std::unique_ptr<SoundStream> openSound(SDL_RWops* source, const Mpg123Library* m
     std::vector<std::uint8_t> start;
     readUpTo(start, source, 12);
     if (detectAudioFormat(start) == AudioFormat::Wav) {
-        keepWavPrefix(start, source);
+        keepWavPrefix(start, source, seconds);
         sdl().SDL_RWclose(source);
         auto wav = std::make_unique<WavStream>();
         return wav->open(std::move(start), why) ? std::move(wav) : nullptr;

@@ -43,11 +43,12 @@ public:
 
 // Reads the sound in `source`, which it closes; a null source is SDL's
 // failure to open one. The content chooses the decoder. RIFF/WAVE goes to
-// SDL's WAV loader, which is handed only the bytes that decode to
-// kMaxWavDecoded, with the header's lengths lowered to the bytes present, so
-// that a damaged file plays what it holds. Anything else goes to libmpg123,
+// SDL's WAV loader, which is handed only the bytes of the first `seconds`
+// (within what decodes to kMaxWavDecoded), with the header's lengths lowered
+// to the bytes present, so that a damaged file plays what it holds. Anything else goes to libmpg123,
 // which reads as it decodes and delivers the output format itself (nothing
 // without mpg123). Nothing where no sound is found, and why in `why`.
-std::unique_ptr<SoundStream> openSound(SDL_RWops* source, const Mpg123Library* mpg123, std::string& why);
+std::unique_ptr<SoundStream> openSound(SDL_RWops* source, const Mpg123Library* mpg123, double seconds,
+                                       std::string& why);
 
 } // namespace pelmora

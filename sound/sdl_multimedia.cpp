@@ -32,8 +32,12 @@ using namespace std::chrono_literals;
 // the click, while the device's thread wakes seldom enough that the music
 // takes under 1 % of a core (512 frames took over 1 %).
 constexpr int kBufferFrames = 768;
-// An effect is a short sound: a longer file plays its first seconds only.
-constexpr std::size_t kEffectSamples = 5 * kOutputFrequency * kOutputChannels;
+// An effect is a short sound: a longer file plays its first seconds only,
+// and only those are read.
+constexpr int kEffectSeconds = 5;
+constexpr std::size_t kEffectSamples = kEffectSeconds * kOutputFrequency * kOutputChannels;
+// Music plays to its end; a WAV standing in for it within kMaxWavDecoded.
+constexpr double kMusicSeconds = 3600;
 // Sounds are decoded ahead of the device, a piece at a time, and topped up
 // this often while they play.
 constexpr std::size_t kPiece = 4096;
@@ -146,7 +150,7 @@ struct SdlMultimedia::Shared {
                 const std::uint64_t number = asked;
                 lock.unlock();
                 if (effectName)
-                    start(effect, openFile(*effectName), kEffectSamples);
+                    start(effect, openFile(*effectName, kEffectSeconds), kEffectSamples);
                 if (song)
                     playMusic(*song);
                 lock.lock();
@@ -208,7 +212,7 @@ struct SdlMultimedia::Shared {
 
     // Nothing, and not a word, for a file that is not there: the call that
     // asked for it has said so already.
-    std::unique_ptr<SoundStream> openFile(const std::string& name)
+    std::unique_ptr<SoundStream> openFile(const std::string& name, double seconds)
     {
         const std::filesystem::path path = platformPath(name);
         if (!isRegularFile(path))
@@ -217,7 +221,7 @@ struct SdlMultimedia::Shared {
             ? options.openFile(path)
             : sdl().SDL_RWFromFile(reinterpret_cast<const char*>(path.u8string().c_str()), "rb");
         std::string why;
-        std::unique_ptr<SoundStream> stream = openSound(source, mpg123, why);
+        std::unique_ptr<SoundStream> stream = openSound(source, mpg123, seconds, why);
         // Once per file: the music's command comes back every few seconds.
         if (!stream && said.size() < 64 && said.insert(name).second)
             say("cannot play " + path.filename().string(), why);
@@ -230,7 +234,7 @@ struct SdlMultimedia::Shared {
     {
         if (!name.empty() && name == music.name && music.on)
             return;
-        if (std::unique_ptr<SoundStream> stream = openFile(name); stream || name.empty()) {
+        if (std::unique_ptr<SoundStream> stream = openFile(name, kMusicSeconds); stream || name.empty()) {
             music.name = name;
             start(music, std::move(stream), SIZE_MAX);
         }
