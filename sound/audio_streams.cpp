@@ -62,13 +62,14 @@ void keepWavPrefix(std::vector<std::uint8_t>& bytes, SDL_RWops* source, double s
         if (std::memcmp(&bytes[at], "fmt ", 4) == 0 && length >= 16 && body + 16 <= bytes.size()) {
             align = std::max<std::size_t>(1, little32(&bytes[body + 12]) & 0xFFFF);
             const Uint32 tag = little32(&bytes[body]) & 0xFFFF, channels = little32(&bytes[body + 2]) & 0xFFFF;
-            const double rate = std::clamp<double>(little32(&bytes[body + 4]), kMinSourceFrequency, kMaxSourceFrequency);
+            const double rate = std::clamp<double>(little32(&bytes[body + 4]), kMinSourceFrequency,
+                                                   kMaxSourceFrequency);
             // ADPCM takes some four bits a sample, and a little more for its
             // block headers, and decodes to 16; the others take a block a
             // frame and grow to twice their size at most (mu-law to 16 bits).
             const bool adpcm = tag == 0x0002 || tag == 0x0011;
-            budget = std::size_t(std::min(seconds * (adpcm ? 0.6 * rate * channels : rate * double(align)) + 2.0 * align,
-                                          double(kMaxWavDecoded / (adpcm ? 4 : 2))));
+            const double perSecond = adpcm ? 0.6 * rate * channels : rate * double(align);
+            budget = std::size_t(std::min(seconds * perSecond + 2.0 * align, double(kMaxWavDecoded / (adpcm ? 4 : 2))));
         }
         if (std::memcmp(&bytes[at], "data", 4) == 0) {
             std::size_t keep = std::min<std::size_t>(length, budget);
