@@ -18,9 +18,18 @@
 
 #include <cstdio>
 
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
+
 int main(int argc, char* argv[])
 {
     pelmora::trace::event("main");
+#if defined(__GLIBC__)
+    // One heap for all the threads: an arena of the sound worker's own kept
+    // half a megabyte of the answer sounds it had loaded and freed.
+    mallopt(M_ARENA_MAX, 1);
+#endif
 
     // Read before Qt starts, so that --help and --version need no display.
     QStringList arguments;

@@ -38,10 +38,11 @@ constexpr int kEffectSeconds = 5;
 constexpr std::size_t kEffectSamples = kEffectSeconds * kOutputFrequency * kOutputChannels;
 // Music plays to its end; a WAV standing in for it within kMaxWavDecoded.
 constexpr double kMusicSeconds = 3600;
-// Sounds are decoded ahead of the device, a piece at a time, and topped up
-// this often while they play.
+// Sounds are decoded ahead of the device, a piece at a time, into rings of
+// 371 ms, and topped up this often while they play.
 constexpr std::size_t kPiece = 4096;
-constexpr auto kRefill = 200ms;
+constexpr std::size_t kRingSamples = 1 << 15;
+constexpr auto kRefill = 100ms;
 // How long closing waits for the worker to let the device go.
 constexpr auto kCloseWait = 400ms;
 
@@ -69,7 +70,7 @@ void say(const std::string& what, const std::string& why, std::atomic<bool>* sai
 // ring that the device's callback empties. The sound is changed only under
 // the device's lock, and never freed by the callback.
 struct Channel {
-    SampleRing ring{1 << 16};
+    SampleRing ring{kRingSamples};
     std::atomic<bool> on{false};
     std::atomic<bool> ended{true};
     // The worker's own.
