@@ -259,8 +259,7 @@ struct SdlMultimedia::Shared {
 
     // Hands a request to the worker, where there is sound at all: a request
     // not yet taken up is replaced, since the new one would cut it off.
-    template <class Request, class Value>
-    bool ask(Request& request, Value value, bool send = true)
+    bool ask(std::optional<std::string>& request, std::string value, bool send = true)
     {
         std::lock_guard lock(mutex);
         if (state == State::Unavailable)
