@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 
 namespace pelmora {
 
@@ -48,6 +49,10 @@ public:
     // Silences the music at once; the next "play" starts it from the
     // beginning.
     virtual void stopMusic() = 0;
+    // Speaks a clip (a file name as PlaySound takes it) on a channel of its
+    // own, the music quieter meanwhile; a new clip cuts off the one still
+    // speaking, and an empty name only stops it.
+    virtual void speak(const std::string& clip) = 0;
 };
 
 std::unique_ptr<SystemMultimedia> makeSystemMultimedia();

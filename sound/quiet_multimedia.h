@@ -17,6 +17,7 @@ class NoSound final : public SystemMultimedia {
 public:
     void open() override {}
     void stopMusic() override {}
+    void speak(const std::string&) override {}
     bool PlaySound(const char*, const void*, std::uint32_t) override { return true; }
     std::uint32_t SendString(const char*, char* returnString, std::uint32_t returnLength, const void*) override
     {
@@ -46,6 +47,7 @@ public:
 
     void open() override { output_->open(); }
     void stopMusic() override { output_->stopMusic(); }
+    void speak(const std::string& clip) override { output_->speak(clip); }
     bool PlaySound(const char* sound, const void* module, std::uint32_t flags) override
     {
         return output_->PlaySound(sound, module, flags);

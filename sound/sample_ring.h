@@ -14,8 +14,8 @@
 namespace pelmora {
 
 // Samples passed from one thread that writes to one that reads, without a
-// lock and without allocating once made. clear() only while neither side
-// is in push() or pop().
+// lock and without allocating once made; its capacity is a power of two.
+// clear() only while neither side is in push() or pop().
 class SampleRing {
 public:
     explicit SampleRing(std::size_t capacity) : samples_(capacity) {}
@@ -28,8 +28,9 @@ public:
     {
         const std::size_t at = written_.load(std::memory_order_relaxed);
         const std::size_t count = std::min(in.size(), samples_.size() - (at - read_.load(std::memory_order_acquire)));
-        for (std::size_t i = 0; i < count; ++i)
-            samples_[(at + i) % samples_.size()] = in[i];
+        copy(in.first(count), at, [this](std::size_t i, std::span<const std::int16_t> part) {
+            std::copy(part.begin(), part.end(), samples_.begin() + std::ptrdiff_t(i));
+        });
         written_.store(at + count, std::memory_order_release);
         return count;
     }
@@ -39,8 +40,9 @@ public:
     {
         const std::size_t at = read_.load(std::memory_order_relaxed);
         const std::size_t count = std::min(out.size(), written_.load(std::memory_order_acquire) - at);
-        for (std::size_t i = 0; i < count; ++i)
-            out[i] = samples_[(at + i) % samples_.size()];
+        copy(out.first(count), at, [this](std::size_t i, std::span<std::int16_t> part) {
+            std::copy_n(samples_.begin() + std::ptrdiff_t(i), part.size(), part.begin());
+        });
         read_.store(at + count, std::memory_order_release);
         return count;
     }
@@ -48,6 +50,17 @@ public:
     void clear() { read_.store(written_.load(std::memory_order_relaxed), std::memory_order_release); }
 
 private:
+    // Hands `span` to `part` in the pieces that lie before and after the
+    // ring's end, each with the index it starts at.
+    template <typename Span, typename Part>
+    void copy(Span span, std::size_t at, Part part) const
+    {
+        const std::size_t start = at & (samples_.size() - 1);
+        const std::size_t first = std::min(span.size(), samples_.size() - start);
+        part(start, span.first(first));
+        part(0, span.subspan(first));
+    }
+
     std::vector<std::int16_t> samples_;
     std::atomic<std::size_t> written_{0};
     std::atomic<std::size_t> read_{0};

@@ -19,7 +19,8 @@ namespace pelmora {
 // would hold up its first frame. The two are loaded apart, so that the
 // effects play without libmpg123.
 #define PELMORA_SDL_FUNCTIONS(X)                                                                        \
-    X(SDL_SetHint) X(SDL_GetError) X(SDL_AudioInit) X(SDL_AudioQuit) X(SDL_OpenAudioDevice)             \
+    X(SDL_SetHint) X(SDL_GetError) X(SDL_AudioInit) X(SDL_AudioQuit) X(SDL_GetCurrentAudioDriver)        \
+    X(SDL_OpenAudioDevice) X(SDL_GetAudioDeviceStatus)                                                  \
     X(SDL_PauseAudioDevice) X(SDL_CloseAudioDevice) X(SDL_LockAudioDevice) X(SDL_UnlockAudioDevice)     \
     X(SDL_RWFromFile) X(SDL_RWFromConstMem) X(SDL_RWread) X(SDL_RWclose) X(SDL_LoadWAV_RW) X(SDL_FreeWAV) \
     X(SDL_NewAudioStream) X(SDL_AudioStreamPut) X(SDL_AudioStreamGet) X(SDL_AudioStreamFlush)           \

@@ -27,15 +27,24 @@ namespace pelmora {
 namespace {
 
 using namespace std::chrono_literals;
+using Clock = std::chrono::steady_clock;
 
-// 17 ms: through PulseAudio the chime reaches the server some 15 ms after
-// the click, while the device's thread wakes seldom enough that the music
-// takes under 1 % of a core (512 frames took over 1 %).
+// What answers a click goes to a device of 768 frames (17 ms): through
+// PulseAudio the chime reaches the server some 15 ms after the click. The
+// music alone, which nobody waits for, goes to one of 8192, whose thread
+// wakes a tenth as often: 768 frames cost three times what a plain player
+// spends on the same music.
 constexpr int kBufferFrames = 768;
+constexpr int kMusicBufferFrames = 8192;
 // An effect is a short sound: a longer file plays its first seconds only,
 // and only those are read.
 constexpr int kEffectSeconds = 5;
 constexpr std::size_t kEffectSamples = kEffectSeconds * kOutputFrequency * kOutputChannels;
+// A clip of the voice is one sentence: a longer one says its first seconds
+// only, and a file larger than this is no clip at all.
+constexpr int kVoiceSeconds = 20;
+constexpr std::size_t kVoiceSamples = kVoiceSeconds * kOutputFrequency * kOutputChannels;
+constexpr std::uintmax_t kMaxClipBytes = 1u << 20;
 // Music plays to its end; a WAV standing in for it within kMaxWavDecoded.
 constexpr double kMusicSeconds = 3600;
 // Sounds are decoded ahead of the device, a piece at a time, into rings of
@@ -43,6 +52,18 @@ constexpr double kMusicSeconds = 3600;
 constexpr std::size_t kPiece = 4096;
 constexpr std::size_t kRingSamples = 1 << 15;
 constexpr auto kRefill = 100ms;
+// A device stays open this long once nothing sounds on it, then closes, so
+// that silence costs nothing; while open, this often it is asked whether it
+// is still there.
+constexpr auto kLinger = 1s;
+// While the voice speaks the music plays at this level, gliding there and
+// back in a quarter of a second.
+constexpr float kDucked = 0.35f;
+constexpr float kGlide = 1.0f / (0.25f * kOutputFrequency * kOutputChannels);
+// When the output has gone, it is looked for again after this long, then
+// twice as long each time, up to kLastRetry.
+constexpr auto kFirstRetry = 500ms;
+constexpr auto kLastRetry = 5s;
 // How long closing waits for the worker to let the device go.
 constexpr auto kCloseWait = 400ms;
 
@@ -66,13 +87,16 @@ void say(const std::string& what, const std::string& why, std::atomic<bool>* sai
         std::fprintf(stderr, "pelmora: %s: %s\n", what.c_str(), why.c_str());
 }
 
-// One sound on its way to the device: the worker decodes it ahead into a
-// ring that the device's callback empties. The sound is changed only under
-// the device's lock, and never freed by the callback.
+// One sound on its way to a device: the worker decodes it ahead into a ring
+// that the device's callback empties. The sound is changed only under the
+// device's lock, and never freed by the callback.
 struct Channel {
     SampleRing ring{kRingSamples};
     std::atomic<bool> on{false};
     std::atomic<bool> ended{true};
+    // While that channel is on, this one plays at kDucked.
+    const std::atomic<bool>* quieterWhile = nullptr;
+    float level = 1; // the callback's own
     // The worker's own.
     std::unique_ptr<SoundStream> stream;
     std::size_t left = 0; // samples still to be decoded
@@ -98,11 +122,14 @@ struct Channel {
     // bits.
     void mixInto(std::span<std::int16_t> out)
     {
+        const float target = quieterWhile && *quieterWhile ? kDucked : 1.0f;
         std::array<std::int16_t, 1024> piece;
         for (std::size_t at = 0; on && at < out.size();) {
             const std::size_t got = ring.pop(std::span(piece).first(std::min(piece.size(), out.size() - at)));
-            for (std::size_t i = 0; i < got; ++i, ++at)
-                out[at] = std::int16_t(std::clamp(out[at] + piece[i], -32768, 32767));
+            for (std::size_t i = 0; i < got; ++i, ++at) {
+                level += std::clamp(target - level, -kGlide, kGlide);
+                out[at] = std::int16_t(std::clamp(out[at] + int(float(piece[i]) * level), -32768, 32767));
+            }
             if (got == 0) {
                 on = !ended;
                 break;
@@ -111,12 +138,35 @@ struct Channel {
     }
 };
 
+// One of SDL's devices and the channels it mixes, open only while one of
+// them sounds, or for a short while after.
+struct Output {
+    std::array<Channel*, 3> channels{};
+    int frames = kBufferFrames;
+    SDL_AudioDeviceID device = 0;
+    std::optional<Clock::time_point> quietSince; // the worker's own
+
+    bool sounding() const
+    {
+        return std::any_of(channels.begin(), channels.end(), [](const Channel* c) { return c && c->on; });
+    }
+
+    static void mix(void* self, Uint8* stream, int length)
+    {
+        const std::span out(reinterpret_cast<std::int16_t*>(stream), std::size_t(length) / 2);
+        std::fill(out.begin(), out.end(), std::int16_t(0));
+        for (Channel* channel : static_cast<Output*>(self)->channels)
+            if (channel)
+                channel->mixInto(out);
+    }
+};
+
 } // namespace
 
 struct SdlMultimedia::Shared {
     enum class State { Opening, Open, Unavailable };
 
-    explicit Shared(Options o) : options(std::move(o)) {}
+    explicit Shared(Options o) : options(std::move(o)) { music.quieterWhile = &voice.on; }
 
     const Options options;
 
@@ -127,54 +177,63 @@ struct SdlMultimedia::Shared {
     State state = State::Opening;
     bool stopping = false;
     bool finished = false;
-    std::optional<std::string> effectRequest, musicRequest; // empty: stop
+    std::optional<std::string> effectRequest, musicRequest, voiceRequest; // empty: stop
     std::uint64_t asked = 0, done = 0;
 
     // The worker's own.
-    SDL_AudioDeviceID device = 0;
     bool sdlStarted = false;
     const Mpg123Library* mpg123 = nullptr;
     std::set<std::string> said;
 
-    Channel music, effect;
+    Channel music, effect, voice;
+    // The music's device, and the one of the answers and the voice. SDL's
+    // disk driver records to a file that every opening would start afresh,
+    // and some devices take one client only: then the first mixes all.
+    std::array<Output, 2> outputs;
+    bool recording = false, oneDevice = false;
+    // While the output is gone: when it is looked for next, and how long
+    // after that.
+    bool lost = false;
+    Clock::time_point retryAt;
+    Clock::duration retryDelay{};
 
     void run()
     {
-        openDevice();
+        const bool found = sdlLibrary() && connect();
+        if (!found)
+            say("no sound", sdlLibrary() ? std::string(sdl().SDL_GetError()) : sdlLibraryError(), &saidNoSound);
+        mpg123 = found && options.mp3 ? mpg123Library() : nullptr;
+        if (found && options.mp3 && !mpg123)
+            say("no MP3 music", mpg123LibraryError(), &saidNoMp3);
         std::unique_lock lock(mutex);
-        state = device != 0 ? State::Open : State::Unavailable;
+        state = found ? State::Open : State::Unavailable;
         changed.notify_all();
+        const auto asking = [this] { return stopping || effectRequest || musicRequest || voiceRequest; };
         while (state == State::Open && !stopping) {
-            if (effectRequest || musicRequest) {
+            if (asking()) {
                 const auto effectName = std::exchange(effectRequest, std::nullopt);
                 const auto song = std::exchange(musicRequest, std::nullopt);
+                const auto clip = std::exchange(voiceRequest, std::nullopt);
                 const std::uint64_t number = asked;
                 lock.unlock();
                 if (effectName)
                     start(effect, openFile(*effectName, kEffectSeconds), kEffectSamples);
+                if (clip)
+                    start(voice, openClip(*clip), kVoiceSamples);
                 if (song)
                     playMusic(*song);
                 lock.lock();
                 done = number;
                 changed.notify_all();
-            } else if (music.wantsMore() || effect.wantsMore()) {
-                lock.unlock();
-                music.decodeAhead();
-                effect.decodeAhead();
-                lock.lock();
             } else {
-                // Woken by a request, or when the sounds have played a while.
-                changed.wait_for(lock, music.stream || effect.stream ? kRefill : 24h,
-                                 [this] { return stopping || effectRequest || musicRequest; });
+                lock.unlock();
+                const Clock::duration sleep = tend();
+                lock.lock();
+                changed.wait_for(lock, sleep, asking);
             }
         }
         lock.unlock();
-        if (device != 0)
-            // Returns once the callback has finished for good.
-            sdl().SDL_CloseAudioDevice(device);
-        // Only the audio part: SDL_Quit would also clear the WAV hints.
-        if (sdlStarted)
-            sdl().SDL_AudioQuit();
+        closeAll();
         outputTaken = false;
         // SDL frees its per-thread error text for threads of its own only.
         if (sdlLibrary() && sdl().SDL_TLSCleanup)
@@ -184,31 +243,125 @@ struct SdlMultimedia::Shared {
         changed.notify_all();
     }
 
-    void openDevice()
+    // Starts the audio part of SDL and opens the first device: whether that
+    // opens tells whether there is any output.
+    bool connect()
     {
-        if (!sdlLibrary())
-            return say("no sound", sdlLibraryError(), &saidNoSound);
-        const auto mix = [](void* self, Uint8* stream, int length) {
-            const std::span out(reinterpret_cast<std::int16_t*>(stream), std::size_t(length) / 2);
-            std::fill(out.begin(), out.end(), std::int16_t(0));
-            static_cast<Shared*>(self)->music.mixInto(out);
-            static_cast<Shared*>(self)->effect.mixInto(out);
-        };
-        const SDL_AudioSpec wanted{.freq = kOutputFrequency, .format = AUDIO_S16SYS, .channels = kOutputChannels,
-                                   .silence = 0, .samples = kBufferFrames, .padding = 0, .size = 0,
-                                   .callback = mix, .userdata = this};
-        // Only the audio part of SDL: SDL_InitSubSystem would start its event
-        // loop too, for a third of a megabyte more. No changes allowed to
-        // the format: SDL converts to whatever the hardware wants.
+        // Only the audio part of SDL: SDL_InitSubSystem would start its
+        // event loop too, for a third of a megabyte more.
         sdlStarted = sdl().SDL_AudioInit(nullptr) == 0;
+        if (!sdlStarted)
+            return false;
+        const char* driver = sdl().SDL_GetCurrentAudioDriver();
+        recording = driver && std::string_view(driver) == "disk";
+        oneDevice = oneDevice || recording;
+        outputs[0].channels = {&music, oneDevice ? &effect : nullptr, oneDevice ? &voice : nullptr};
+        outputs[0].frames = oneDevice ? kBufferFrames : kMusicBufferFrames;
+        outputs[1].channels = {oneDevice ? nullptr : &effect, oneDevice ? nullptr : &voice};
+        if (openOutput(outputs[0]))
+            return true;
+        closeAll();
+        return false;
+    }
+
+    bool openOutput(Output& output)
+    {
+        // No changes allowed to the format: SDL converts to whatever the
+        // hardware wants.
+        const SDL_AudioSpec wanted{.freq = kOutputFrequency, .format = AUDIO_S16SYS, .channels = kOutputChannels,
+                                   .silence = 0, .samples = Uint16(output.frames), .padding = 0, .size = 0,
+                                   .callback = &Output::mix, .userdata = &output};
         SDL_AudioSpec obtained{};
-        device = sdlStarted ? sdl().SDL_OpenAudioDevice(nullptr, 0, &wanted, &obtained, 0) : 0;
-        if (device == 0)
-            return say("no sound", sdl().SDL_GetError(), &saidNoSound);
-        mpg123 = options.mp3 ? mpg123Library() : nullptr;
-        if (options.mp3 && !mpg123)
-            say("no MP3 music", mpg123LibraryError(), &saidNoMp3);
-        sdl().SDL_PauseAudioDevice(device, 0);
+        output.device = sdl().SDL_OpenAudioDevice(nullptr, 0, &wanted, &obtained, 0);
+        output.quietSince = Clock::now();
+        if (output.device != 0)
+            sdl().SDL_PauseAudioDevice(output.device, 0);
+        return output.device != 0;
+    }
+
+    void closeAll()
+    {
+        for (Output& output : outputs) {
+            // Returns once the callback has finished for good.
+            if (output.device != 0)
+                sdl().SDL_CloseAudioDevice(std::exchange(output.device, 0));
+        }
+        // Only the audio part: SDL_Quit would also clear the WAV hints.
+        if (std::exchange(sdlStarted, false))
+            sdl().SDL_AudioQuit();
+    }
+
+    // Keeps the devices in step with the channels: opens one as a sound comes
+    // to it and closes it once quiet a while; when the output has gone, looks
+    // for it again. Returns how long the worker may sleep.
+    Clock::duration tend()
+    {
+        const auto now = Clock::now();
+        if (lost && now < retryAt)
+            return retryAt - now;
+        if (lost && !connect()) {
+            retryDelay = std::min<Clock::duration>(2 * retryDelay, kLastRetry);
+            retryAt = now + retryDelay;
+            return retryDelay;
+        }
+        if (std::exchange(lost, false)) {
+            say("the sound is back", "playing on");
+            // Whatever was asked for while it was away is past.
+            start(effect, nullptr, 0);
+            start(voice, nullptr, 0);
+        }
+        Clock::duration sleep = 24h;
+        for (Channel* channel : {&music, &effect, &voice}) {
+            channel->decodeAhead();
+            if (channel->stream)
+                sleep = kRefill;
+        }
+        for (Output& output : outputs) {
+            if (output.device != 0 && !recording
+                && sdl().SDL_GetAudioDeviceStatus(output.device) == SDL_AUDIO_STOPPED)
+                return lose("the device stopped");
+            if (output.sounding()) {
+                output.quietSince.reset();
+                if (output.device == 0 && !openOutput(output)) {
+                    if (&output != &outputs[0] && outputs[0].device != 0 && !oneDevice) {
+                        shareFirstDevice();
+                        continue;
+                    }
+                    return lose(sdl().SDL_GetError());
+                }
+            } else if (output.device != 0 && !recording) {
+                if (!output.quietSince)
+                    output.quietSince = now;
+                if (now - *output.quietSince >= kLinger)
+                    sdl().SDL_CloseAudioDevice(std::exchange(output.device, 0));
+            }
+            if (output.device != 0 && !recording)
+                sleep = std::min<Clock::duration>(sleep, output.quietSince ? *output.quietSince + kLinger - now : kLinger);
+        }
+        return sleep;
+    }
+
+    // A device that takes one client only: the answers and the voice join
+    // the music's, at its latency.
+    void shareFirstDevice()
+    {
+        oneDevice = true;
+        sdl().SDL_LockAudioDevice(outputs[0].device);
+        outputs[0].channels = {&music, &effect, &voice};
+        sdl().SDL_UnlockAudioDevice(outputs[0].device);
+        outputs[1].channels = {};
+    }
+
+    // Lets the devices go and looks for the output again a little later. The
+    // music goes on from where it was once it is back.
+    Clock::duration lose(const std::string& why)
+    {
+        closeAll();
+        say("the sound went away", why + "; looking for it again");
+        lost = true;
+        retryDelay = kFirstRetry;
+        retryAt = Clock::now() + retryDelay;
+        return retryDelay;
     }
 
     // Nothing, and not a word, for a file that is not there: the call that
@@ -223,10 +376,30 @@ struct SdlMultimedia::Shared {
             : sdl().SDL_RWFromFile(reinterpret_cast<const char*>(path.u8string().c_str()), "rb");
         std::string why;
         std::unique_ptr<SoundStream> stream = openSound(source, mpg123, seconds, why);
-        // Once per file: the music's command comes back every few seconds.
-        if (!stream && said.size() < 64 && said.insert(name).second)
-            say("cannot play " + path.filename().string(), why);
+        if (!stream)
+            sayOnce(name, why);
         return stream;
+    }
+
+    // A clip that is missing or too large to be one is said too, once.
+    std::unique_ptr<SoundStream> openClip(const std::string& name)
+    {
+        std::error_code error;
+        const std::filesystem::path path = platformPath(name);
+        if (name.empty())
+            return nullptr;
+        if (!isRegularFile(path) || std::filesystem::file_size(path, error) > kMaxClipBytes) {
+            sayOnce(name, isRegularFile(path) ? "it is too large for a voice clip" : "it is missing");
+            return nullptr;
+        }
+        return openFile(name, kVoiceSeconds);
+    }
+
+    // Once per file: the music's command comes back every few seconds.
+    void sayOnce(const std::string& name, const std::string& why)
+    {
+        if (said.size() < 64 && said.insert(name).second)
+            say("cannot play " + platformPath(name).filename().string(), why);
     }
 
     // Re-sent while playing, the music goes on undisturbed and the file is
@@ -244,10 +417,14 @@ struct SdlMultimedia::Shared {
     // The new sound replaces the one still playing, even when there is none.
     void start(Channel& channel, std::unique_ptr<SoundStream> stream, std::size_t samples)
     {
-        sdl().SDL_LockAudioDevice(device);
+        for (const Output& output : outputs)
+            if (output.device != 0)
+                sdl().SDL_LockAudioDevice(output.device);
         channel.on = false;
         channel.ring.clear();
-        sdl().SDL_UnlockAudioDevice(device);
+        for (const Output& output : outputs)
+            if (output.device != 0)
+                sdl().SDL_UnlockAudioDevice(output.device);
         channel.stream = std::move(stream);
         channel.left = samples;
         channel.ended = !channel.stream;
@@ -355,6 +532,11 @@ std::uint32_t SdlMultimedia::SendString(const char* command, char* returnString,
 void SdlMultimedia::stopMusic()
 {
     shared_->ask(shared_->musicRequest, std::string());
+}
+
+void SdlMultimedia::speak(const std::string& clip)
+{
+    shared_->ask(shared_->voiceRequest, clip);
 }
 
 std::unique_ptr<SystemMultimedia> makeSystemMultimedia()

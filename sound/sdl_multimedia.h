@@ -55,6 +55,9 @@ public:
     // Starts opening the device, once.
     void open() override;
     void stopMusic() override;
+    // The voice is a third channel, beside the effect: a clip that is
+    // missing, damaged or too large is silence, said once.
+    void speak(const std::string& clip) override;
 
     // Waits, at most for the timeout, until the device is open or known to
     // be missing; returns whether sound can be heard.

@@ -19,6 +19,7 @@ public:
     RecordingSystemMultimedia(RecordingMultimedia& record, int& opened) : record_(record), opened_(opened) {}
     void open() override { ++opened_; }
     void stopMusic() override { record_.SendString("(stop)", nullptr, 0, nullptr); }
+    void speak(const std::string& clip) override { record_.speak(clip); }
     bool PlaySound(const char* sound, const void* module, std::uint32_t flags) override
     {
         return record_.PlaySound(sound, module, flags);
@@ -82,12 +83,13 @@ TEST(QuietSound, TheMusicSwitchesOffAtOnceAndComesBackWithTheLastCommand)
     EXPECT_FALSE(music.music());
     music.SendString("Play C:\\b\\bgm.mp3", nullptr, 0, nullptr);
     music.PlaySound("C:\\b\\pinpon.wav", nullptr, Multimedia::kAsync);
+    music.speak("C:\\b\\voice\\q.mp3"); // the voice speaks on without the music
     music.setMusic(false);
     music.setMusic(true);
     EXPECT_TRUE(music.music());
     music.setMusic(true);
     EXPECT_EQ(texts(record), (std::vector<std::string>{"Play C:\\a\\bgm.mp3", "(stop)", "C:\\b\\pinpon.wav",
-                                                       "Play C:\\b\\bgm.mp3"}));
+                                                       "C:\\b\\voice\\q.mp3", "Play C:\\b\\bgm.mp3"}));
 
     // Switched on before any command came, it has nothing to send.
     RecordingMultimedia quiet;

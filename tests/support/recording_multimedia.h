@@ -13,10 +13,10 @@
 namespace pelmora {
 
 // Remembers every call, in order, and plays nothing.
-class RecordingMultimedia final : public Multimedia {
+class RecordingMultimedia final : public SystemMultimedia {
 public:
     struct Call {
-        enum class Kind { PlaySound, SendString } kind;
+        enum class Kind { PlaySound, SendString, Speak } kind;
         std::string text;
         std::uint32_t flags = 0;
         bool nullModule = true;
@@ -36,6 +36,10 @@ public:
                          returnLength});
         return 0;
     }
+
+    void speak(const std::string& clip) override { calls.push_back({Call::Kind::Speak, clip}); }
+    void open() override {}
+    void stopMusic() override {}
 
     std::size_t count(Call::Kind kind) const
     {
