@@ -12,6 +12,7 @@
 #include "sound.h"
 #include "trace.h"
 #include "trace_probe.h"
+#include "voice.h"
 #include "window.h"
 
 #include <QApplication>
@@ -66,6 +67,8 @@ int main(int argc, char* argv[])
     quiz.bind();
 
     pelmora::Window window(form, command.options.slow);
+    pelmora::Voice voice(multimedia, pelmora::applicationDirectory());
+    window.setVoice(&voice, command.options.readAloud);
     std::unique_ptr<pelmora::TraceProbe> probe;
     if (pelmora::trace::enabled())
         probe = std::make_unique<pelmora::TraceProbe>(window, form);

@@ -37,6 +37,9 @@ const OptionSpec kOptions[] = {
          if (p.options.sound != SoundChoice::Mute)
              p.options.sound = SoundChoice::NoMusic;
      }},
+    {'r', "read-aloud", "問題と点数を声で読む / read each question and the score aloud",
+     [](ParsedCommandLine& p) { p.options.readAloud = true; },
+     {"-m では声も出ません。--no-music では声は出ます。", "-m silences the voice too; --no-music leaves it."}},
     {0, "slow", "ゆっくり遊ぶ / play slowly", nullptr,
      {"絵と○×を N ばい長く見せる（N は 1〜10、ふつうは 1）", "each scene and each mark stays N times as long (N from 1 to 10)"},
      "N", &takeSlow},
@@ -58,6 +61,7 @@ const KeySpec kKeys[] = {
      {"音楽を止める・また流す（答えの音はそのまま）",
       "switch the music off and on again (the answer sounds stay)"}},
     {"Pause, P", {"クイズをとめる。もういちど押すと、つづきから", "hold the quiz where it stands; press again to go on"}},
+    {"R", {"いまの問題か点数を、もういちど声で読む", "read the question or the score on screen aloud again"}},
 };
 
 // The options QApplication and QGuiApplication document, and whether each

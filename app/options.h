@@ -24,6 +24,8 @@ struct Options {
     SoundChoice sound = SoundChoice::All;
     // How many times as long the child's waits last.
     int slow = Pace::kPlain;
+    // Each question and the score spoken as they appear.
+    bool readAloud = false;
     friend bool operator==(const Options&, const Options&) = default;
 };
 

@@ -99,10 +99,12 @@ QWidget* Stage::bind(TextBox& model)
     auto* box = new QuestionBox(this);
     showStyle(*box, QPalette::Text, model.style());
     mirrors_.push_back([this, box] { box->setScale(scale_); });
-    return follow(model, box, [](const TextBox& m, QuestionBox& view) {
+    return follow(model, box, [this](const TextBox& m, QuestionBox& view) {
         const QString text = qtText(m.text());
-        if (view.toPlainText() != text)
+        if (view.toPlainText() != text) {
             view.setPlainText(text);
+            shown(m.text());
+        }
     });
 }
 
@@ -113,7 +115,12 @@ QWidget* Stage::bind(Label& model)
     label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     label->setWordWrap(false);
     label->setTextFormat(Qt::PlainText);
-    return follow(model, label, [](const Label& m, QLabel& view) { view.setText(qtText(m.caption())); });
+    return follow(model, label, [this](const Label& m, QLabel& view) {
+        if (const QString text = qtText(m.caption()); view.text() != text) {
+            view.setText(text);
+            shown(m.caption());
+        }
+    });
 }
 
 QWidget* Stage::bind(PictureBox& model)
@@ -121,6 +128,12 @@ QWidget* Stage::bind(PictureBox& model)
     auto* view = new PictureView(this);
     mirrors_.push_back([this, view] { view->setScale(scale_); });
     return follow(model, view, [](const PictureBox& m, PictureView& v) { v.setPicture(m.picture()); });
+}
+
+void Stage::shown(const std::string& text) const
+{
+    if (onTextShown)
+        onTextShown(text);
 }
 
 void Stage::fit(QSize area, double scale)

@@ -31,11 +31,16 @@ public:
     // area of the given size.
     void fit(QSize area, double scale);
 
+    // Told the new text each time the question box or the result label
+    // comes to show another.
+    std::function<void(const std::string& text)> onTextShown;
+
 private:
     QWidget* bind(CommandButton& model);
     QWidget* bind(TextBox& model);
     QWidget* bind(Label& model);
     QWidget* bind(PictureBox& model);
+    void shown(const std::string& text) const;
     // Its colours now, its font at every scale.
     void showStyle(QWidget& view, QPalette::ColorRole text, const TextStyle& style);
     template <typename Model, typename View, typename Update>

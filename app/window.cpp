@@ -9,6 +9,7 @@
 #include "scaling.h"
 #include "stage.h"
 #include "timer_bridge.h"
+#include "voice.h"
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -34,6 +35,10 @@ Window::Window(Form1& form, int stretch, QWidget* parent)
     setAttribute(Qt::WA_OpaquePaintEvent);
     setFont(qtFont(form_.font));
     stage_ = new Stage(form_, this);
+    stage_->onTextShown = [this](const std::string& text) {
+        if (voice_ && (readAloud_ || text.empty()))
+            voice_->speak(text);
+    };
 
     for (std::size_t i = 0; i < form_.Answer.size(); ++i) {
         const auto index = static_cast<std::int16_t>(i);
@@ -154,6 +159,13 @@ void Window::setPaused(bool paused)
                           : QString::fromLatin1(Form1::kCaption));
 }
 
+std::string Window::textOnScreen() const
+{
+    if (!form_.Mondai.text().empty())
+        return form_.Mondai.text();
+    return form_.Label1.visible() ? form_.Label1.caption() : std::string();
+}
+
 void Window::keyPressEvent(QKeyEvent* event)
 {
     const int key = event->key();
@@ -173,6 +185,9 @@ void Window::keyPressEvent(QKeyEvent* event)
     } else if (plain && (key == Qt::Key_Pause || key == Qt::Key_P)) {
         if (!event->isAutoRepeat())
             setPaused(!paused());
+    } else if (plain && key == Qt::Key_R && voice_) {
+        if (const std::string text = textOnScreen(); !text.empty() && !event->isAutoRepeat())
+            voice_->speak(text);
     } else {
         QWidget::keyPressEvent(event);
     }

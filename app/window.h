@@ -18,6 +18,7 @@ namespace pelmora {
 
 class Stage;
 class TimerBridge;
+class Voice;
 
 // Told of each event before its handler runs, and of the first frame; main
 // installs one only when the events are traced.
@@ -32,7 +33,8 @@ public:
 // The window around the stage. A click or a tick calls the bound handler and
 // nothing else; an error escaping a handler stops here. The number keys press
 // the answer buttons, F11 switches full screen on and off, Esc leaves it.
-// Pause or P holds the quiz where it stands, and lets it go on again.
+// Pause or P holds the quiz where it stands, and lets it go on again. R reads
+// the question or the score on screen aloud.
 class Window : public QWidget {
 public:
     // Called with the handler's name and the error that escaped it.
@@ -55,6 +57,14 @@ public:
     // Called on the M key: the music off or on again.
     std::function<void()> onMusicKey;
     void setProbe(EventProbe* probe) { probe_ = probe; }
+    // The voice that R speaks with; with `readAloud`, each question and the
+    // score are spoken as they appear too. A question leaving the screen
+    // stops the voice.
+    void setVoice(Voice* voice, bool readAloud)
+    {
+        voice_ = voice;
+        readAloud_ = readAloud;
+    }
 
     const Stage& stage() const { return *stage_; }
 
@@ -77,6 +87,8 @@ private:
     static void reportAndQuit(const std::string& handler, const std::exception& error);
     void afterFirstFrame();
     void layOut();
+    // The question, or else the score, now on screen; empty in a scene or a mark.
+    std::string textOnScreen() const;
 
     Form1& form_;
     Pace pace_;
@@ -86,6 +98,8 @@ private:
     QPoint windowedPosition_;
     ErrorReporter reporter_ = &Window::reportAndQuit;
     EventProbe* probe_ = nullptr;
+    Voice* voice_ = nullptr;
+    bool readAloud_ = false;
     bool failed_ = false;
     bool firstFramePainted_ = false;
 };

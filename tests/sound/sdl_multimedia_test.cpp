@@ -46,18 +46,6 @@ std::size_t firstNear(const Peaks& peaks, int level)
                        - peaks.begin());
 }
 
-// Blocks of silence after the last one that sounded, or after the start.
-std::size_t silentTail(const Peaks& peaks)
-{
-    const auto last = std::find_if(peaks.rbegin(), peaks.rend(), [](int p) { return p >= kSilence; });
-    return std::size_t(last - peaks.rbegin());
-}
-
-std::size_t sounding(const Peaks& peaks)
-{
-    return std::size_t(std::count_if(peaks.begin(), peaks.end(), [](int p) { return p >= kSilence; }));
-}
-
 std::size_t countOf(const std::string& text, const std::string& part)
 {
     std::size_t count = 0;

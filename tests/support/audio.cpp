@@ -4,6 +4,7 @@
 
 #include "audio.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -198,6 +199,21 @@ std::vector<std::vector<int>> soundingRuns(const std::vector<int>& peaks)
         inRun = sounding;
     }
     return runs;
+}
+
+std::size_t sounding(const std::vector<int>& peaks)
+{
+    return std::size_t(std::count_if(peaks.begin(), peaks.end(), [](int p) { return p >= kSilence; }));
+}
+
+std::size_t firstSounding(const std::vector<int>& peaks)
+{
+    return std::size_t(std::find_if(peaks.begin(), peaks.end(), [](int p) { return p >= kSilence; }) - peaks.begin());
+}
+
+std::size_t silentTail(const std::vector<int>& peaks)
+{
+    return std::size_t(std::find_if(peaks.rbegin(), peaks.rend(), [](int p) { return p >= kSilence; }) - peaks.rbegin());
 }
 
 bool near(int peak, int level)

@@ -66,6 +66,11 @@ constexpr int kSilence = 100;
 
 // Runs of consecutive sounding blocks, each as its list of peaks.
 std::vector<std::vector<int>> soundingRuns(const std::vector<int>& peaks);
+// How many blocks sound; the first that does (the size, if none); how many
+// are silent after the last one that sounded.
+std::size_t sounding(const std::vector<int>& peaks);
+std::size_t firstSounding(const std::vector<int>& peaks);
+std::size_t silentTail(const std::vector<int>& peaks);
 
 bool near(int peak, int level);
 

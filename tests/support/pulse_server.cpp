@@ -70,12 +70,15 @@ void end(qint64 pid)
 
 PulseServer::PulseServer()
 {
-    if (!start())
-        return;
-    reader_ = std::thread([this] { record(); });
+    start();
 }
 
 PulseServer::~PulseServer()
+{
+    kill();
+}
+
+void PulseServer::kill()
 {
     end(recorder_);
     stop_ = true;
@@ -83,7 +86,23 @@ PulseServer::~PulseServer()
         reader_.join();
     if (recording_ >= 0)
         close(recording_);
+    if (server_ > 0)
+        ::kill(static_cast<pid_t>(server_), SIGKILL);
     end(server_);
+    recorder_ = server_ = recording_ = -1;
+}
+
+int PulseServer::streams() const
+{
+    const ToolRun run = runTool(QStringLiteral("env"), ownEnvironment() + environment()
+                                                           + QStringList{QStringLiteral("pactl"), QStringLiteral("list"),
+                                                                         QStringLiteral("short"), QStringLiteral("sink-inputs")});
+    return run.ok ? static_cast<int>(run.output.count('\n')) : -1;
+}
+
+QStringList PulseServer::ownEnvironment() const
+{
+    return {QStringLiteral("XDG_RUNTIME_DIR=") + dir_.path(), QStringLiteral("HOME=") + dir_.path()};
 }
 
 QStringList PulseServer::environment() const
@@ -97,7 +116,9 @@ bool PulseServer::start()
 {
     // Its own runtime and home directories, so that nothing of the user's
     // sound set-up is read or touched; it stays up while idle.
-    const QStringList own = {QStringLiteral("XDG_RUNTIME_DIR=") + dir_.path(), QStringLiteral("HOME=") + dir_.path()};
+    error_.clear();
+    stop_ = false;
+    const QStringList own = ownEnvironment();
     server_ = spawn({QStringLiteral("pulseaudio"), QStringLiteral("-n"), QStringLiteral("--daemonize=no"),
                      QStringLiteral("--exit-idle-time=-1"), QStringLiteral("--use-pid-file=no"),
                      QStringLiteral("--system=no"), QStringLiteral("--disable-shm=yes"), QStringLiteral("--log-level=error"), QStringLiteral("-L"),
@@ -137,9 +158,12 @@ bool PulseServer::start()
                       environment() + own, pipe[1]);
     close(pipe[1]);
     recording_ = pipe[0];
-    if (recorder_ < 0)
+    if (recorder_ < 0) {
         error_ = QStringLiteral("parec did not start");
-    return recorder_ >= 0;
+        return false;
+    }
+    reader_ = std::thread([this] { record(); });
+    return true;
 }
 
 void PulseServer::record()

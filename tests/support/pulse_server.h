@@ -42,13 +42,20 @@ public:
     qint64 timeOfByte(qint64 offset) const;
     qint64 sizeAt(qint64 us) const;
 
+    // Kills the server, as a crash would, and later starts it anew on the
+    // same socket; what reaches the new one is recorded on, after the old.
+    void kill();
+    bool start();
+    // How many streams play to the sink now.
+    int streams() const;
+
     // Plays samples (as audio() gives them) through pacat with the smallest
     // latency it asks for: the floor of what any client can reach. Returns
     // the steady µs just before they were written, -1 on failure.
     qint64 playReference(const QByteArray& samples) const;
 
 private:
-    bool start();
+    QStringList ownEnvironment() const;
     void record();
 
     QTemporaryDir dir_;

@@ -111,7 +111,10 @@ void RealProgram::start(const Xvfb& server, const QString& program, const Launch
     for (const QString& pair : launch.environment)
         env.insert(pair.section(QLatin1Char('='), 0, 0), pair.section(QLatin1Char('='), 1));
     program_.setProcessEnvironment(env);
-    program_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    if (launch.keepErrors)
+        program_.setStandardErrorFile(tempPath(QStringLiteral("errors.txt")));
+    else
+        program_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     clock_.start();
     startedAtUs_ = steadyUs();
     program_.start(program, launch.arguments);
@@ -245,6 +248,12 @@ void RealProgram::click(int x, int y) const
 bool RealProgram::press(const QString& key) const
 {
     return xdotool({QStringLiteral("windowfocus"), QStringLiteral("--sync"), windowId_, QStringLiteral("key"), key}).ok;
+}
+
+QString RealProgram::errors() const
+{
+    QFile file(tempPath(QStringLiteral("errors.txt")));
+    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
 }
 
 QByteArray RealProgram::audio() const

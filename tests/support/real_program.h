@@ -88,6 +88,7 @@ struct Launch {
     QStringList arguments{};   // its command line
     QStringList environment{}; // NAME=value, beside the harness's own
     bool trace = false;      // write its trace points to tracePath()
+    bool keepErrors = false; // keep its standard error for errors(), not pass it on
     bool waitForWindow = true;
     QString windowName = QStringLiteral("Pelmora");
     QSize screen{1024, 768}; // of its own X server
@@ -140,6 +141,8 @@ public:
     QString tempPath(const QString& name) const { return dir_.filePath(name); }
     QString audioPath() const { return tempPath(QStringLiteral("audio.raw")); }
     QString tracePath() const { return tempPath(QStringLiteral("trace.txt")); }
+    // What it wrote to standard error so far, where kept.
+    QString errors() const;
     // The steady-clock time, in µs, just before the program was started.
     qint64 startedAtUs() const { return startedAtUs_; }
     qint64 pid() const { return program_.processId(); }
