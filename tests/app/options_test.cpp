@@ -52,6 +52,7 @@ TEST(CommandLine, ReadsEachOptionShortAndLong)
                  {{"-w", "--window"}, Action::Run, {false, SoundChoice::All}},
                  {{"-m", "--mute"}, Action::Run, {false, SoundChoice::Mute}},
                  {{"--no-music"}, Action::Run, {false, SoundChoice::NoMusic}},
+                 {{"-r", "--read-aloud"}, Action::Run, {false, SoundChoice::All, 1, true}},
                  {{"-h", "--help"}, Action::Help, {}},
                  {{"-v", "--version"}, Action::Version, {}}};
     for (const auto& c : cases)

@@ -9,6 +9,7 @@
 #include "form_probe.h"
 #include "quiz_script.h"
 #include "scaling.h"
+#include "voice.h"
 #include "window_rig.h"
 
 #include <QAbstractTextDocumentLayout>
@@ -168,6 +169,70 @@ TEST_F(KeysInTheQuiz, AnswerAWholeRunOfScenesAsWrittenDownAndChangeNothingElse)
     const QImage before = grab();
     expectKeysChangeNothing();
     EXPECT_EQ(grab(), before);
+}
+
+// The voice over whole runs in virtual time: the rig's clock drives the
+// timers in place of the window's own.
+class ReadAloud : public WindowRig {
+protected:
+    ReadAloud()
+    {
+        rig.clock.attach(form);
+        window.show();
+    }
+    // The clips asked for so far, an empty name for each stop.
+    std::vector<std::string> spoken() const
+    {
+        std::vector<std::string> clips;
+        for (const auto& call : rig.multimedia.calls)
+            if (call.kind == RecordingMultimedia::Call::Kind::Speak)
+                clips.push_back(call.text);
+        return clips;
+    }
+    static std::string clip(const std::string& text) { return Voice::clipFileName(QuizRig::kDirectory, text); }
+
+    Voice voice{rig.multimedia, QuizRig::kDirectory};
+};
+
+// Each question is asked for the moment it appears, the answer stops it, and
+// R asks for it again; R in a scene or a mark asks for nothing. The score
+// is spoken when it appears, and again on R.
+TEST_F(ReadAloud, SpeaksEachQuestionAndTheScoreAsTheyAppear)
+{
+    window.setVoice(&voice, true);
+    window.load();
+    std::vector<std::string> expected;
+    for (int q = 0; q <= 20; ++q) {
+        SCOPED_TRACE("question " + std::to_string(q));
+        rig.clock.advance(7999);
+        QTest::keyClick(&window, Qt::Key_R);
+        EXPECT_EQ(spoken(), expected) << "before the text appears";
+        rig.clock.advance(1);
+        expected.push_back(clip(q < 20 ? script::kQuestions[std::size_t(q)] : Quiz::resultCaption(20)));
+        EXPECT_EQ(spoken(), expected);
+        QTest::keyClick(&window, Qt::Key_R);
+        expected.push_back(expected.back());
+        if (q < 20) {
+            form.clickAnswer(rig.rightButton());
+            expected.push_back("");
+        }
+    }
+    EXPECT_EQ(spoken(), expected);
+}
+
+// Without the option nothing is spoken but on R.
+TEST_F(ReadAloud, WithoutTheOptionSpeaksOnlyOnR)
+{
+    window.setVoice(&voice, false);
+    window.load();
+    for (int q = 0; q < 20; ++q) {
+        rig.clock.advance(8000);
+        form.clickAnswer(rig.rightButton());
+    }
+    rig.clock.advance(8000);
+    EXPECT_TRUE(spoken().empty());
+    QTest::keyClick(&window, Qt::Key_R);
+    EXPECT_EQ(spoken(), std::vector<std::string>{clip("20もんちゅう 20せいかいでした")});
 }
 
 // Slowed three times, and paused with either key.

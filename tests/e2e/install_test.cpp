@@ -46,6 +46,7 @@ const QStringList kInstalledFiles{
     QStringLiteral("lib/games/pelmora/pinpon.wav"),
     QStringLiteral("lib/games/pelmora/mistake.wav"),
     QStringLiteral("lib/games/pelmora/bgm.mp3"),
+    QStringLiteral("lib/games/pelmora/voice"),
     QStringLiteral("share/applications/pelmora.desktop"),
     QStringLiteral("share/metainfo/io.github.pelmora.Pelmora.metainfo.xml"),
     QStringLiteral("share/icons/hicolor/16x16/apps/pelmora.png"),

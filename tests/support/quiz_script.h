@@ -69,6 +69,39 @@ inline const std::array<std::string, 20> kQuestions{
     "サンタさんの数からベルの数をひくといくつ？",
 };
 
+// How each question is said, in kana as the listener hears it: the particle
+// は as ワ, long vowels as ー.
+inline const std::array<std::string, 20> kReadings{
+    "サンタサンワ、ナンニンイマシタカ",
+    "トナカイサンワ、ナンビキイマシタカ",
+    "ベルワゼンブデイクツアッタカナ",
+    "ユキダルマワ、ゼンブデイクツアッタカナ",
+    "サンタサンワ、ナンニンイマシタカ",
+    "ユキダルマワ、ゼンブデイクツアッタカナ",
+    "トナカイサンワ、ナンビキイマシタカ",
+    "サンタサンワ、ナンニンイマシタカ",
+    "サンタサントトナカイサンヲアワセルトイクツカナ",
+    "ユキダルマトサンタサンヲアワセルトイクツカナ",
+    "サンタサントユキダルマヲアワセルトイクツカナ",
+    "ベルトユキダルマヲアワセルトイクツカナ",
+    "サンタサンノカズカラトナカイノカズヲヒクトイクツ",
+    "サンタサンノカズカラベルノカズヲヒクトイクツ",
+    "トナカイノカズカラユキダルマノカズヲヒクトイクツ",
+    "サンタサントユキダルマノカズヲタストイクツ",
+    "サンタサンノカズトベルノカズヲタストイクツ",
+    "サンタサンノカズトトナカイノカズヲタストイクツ",
+    "サンタサンノカズカラベルノカズヲヒクトイクツ",
+    "サンタサンノカズカラベルノカズヲヒクトイクツ",
+};
+
+// The score is said "ニジューモンチュー、" (out of twenty), the number of
+// right answers, then "セイカイデシタ" (were right).
+inline const std::array<std::string, 21> kNumberReadings{
+    "ゼロ",       "イチ",       "ニ",         "サン",       "ヨン",         "ゴ",         "ロク",
+    "ナナ",       "ハチ",       "キュー",     "ジュー",     "ジューイチ",   "ジューニ",   "ジューサン",
+    "ジューヨン", "ジューゴ",   "ジューロク", "ジューナナ", "ジューハチ",   "ジューキュー", "ニジュー",
+};
+
 // "Image1(0) santa 100,150": one figure as the child sees it.
 inline std::string describe(int slot, const std::string& character, int left, int top)
 {

@@ -3,11 +3,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 
 // Prints the directory this program runs from and the names the quiz gives
-// its sounds there, each with what reading the file it names shows: "wav",
-// "mp3", or "missing".
+// its sounds there, and the voice the clip of its first question, each with
+// what reading the file it names shows: "wav", "mp3", or "missing".
 #include "audio_file.h"
 #include "audio_streams.h"
+#include "question_bank.h"
 #include "sound.h"
+#include "voice.h"
 
 #include <array>
 #include <fstream>
@@ -41,5 +43,8 @@ int main()
     const std::string command = Sound::musicCommand(directory);
     std::printf("command %s\n", command.c_str());
     report(playCommandFile(command).value_or(""));
+    QuestionBank bank;
+    bank.fill();
+    report(Voice::clipFileName(directory, bank.text(0)));
     return 0;
 }
