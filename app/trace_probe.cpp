@@ -8,6 +8,7 @@
 #include "timer_bridge.h"
 #include "trace.h"
 
+#include <QAbstractScrollArea>
 #include <QEvent>
 #include <QTimer>
 
@@ -16,9 +17,11 @@
 namespace pelmora {
 
 TraceProbe::TraceProbe(Window& window, const Form1& form)
-    : window_(window), yes_(window.stage().widgetFor(form.YES))
+    : window_(window), form_(form), yes_(window.stage().widgetFor(form.YES)),
+      question_(static_cast<QAbstractScrollArea*>(window.stage().widgetFor(form.Mondai))->viewport())
 {
     yes_->installEventFilter(this);
+    question_->installEventFilter(this);
     window.stage().widgetFor(form.No)->installEventFilter(this);
     window.setProbe(this);
 }
@@ -49,7 +52,11 @@ void TraceProbe::firstFrame()
 
 bool TraceProbe::eventFilter(QObject* watched, QEvent* event)
 {
-    if (event->type() == QEvent::Paint) {
+    if (event->type() == QEvent::Paint && watched == question_) {
+        // A question's first frame, once it has gone to the screen.
+        if (form_.Mondai.text() != painted_ && !(painted_ = form_.Mondai.text()).empty())
+            QTimer::singleShot(0, this, [] { trace::event("question-painted"); });
+    } else if (event->type() == QEvent::Paint) {
         const char* mark = watched == yes_ ? "YES" : "No";
         // Once the frame it is painted in has gone to the screen.
         QTimer::singleShot(0, this, [mark] { trace::event("mark-painted", mark); });

@@ -8,6 +8,8 @@
 
 #include <QObject>
 
+#include <string>
+
 namespace pelmora {
 
 // Writes the trace points the benchmarks time: each click, each tick with
@@ -26,7 +28,10 @@ protected:
 
 private:
     Window& window_;
+    const Form1& form_;
     QObject* yes_;
+    QObject* question_;
+    std::string painted_; // the question last traced as painted
 };
 
 } // namespace pelmora

@@ -14,17 +14,23 @@
 #include "answer_key.h"
 #include "measures.h"
 #include "pulse_server.h"
+#include "quiz_script.h"
 #include "real_program.h"
 #include "screen.h"
+#include "voice.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QThread>
 
+#include <QProcess>
+#include <QTemporaryDir>
+
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <functional>
 #include <optional>
 
 using namespace pelmora::e2e;
@@ -35,18 +41,48 @@ namespace {
 struct Samples {
     std::vector<double> startupMs, peakMb, idleMusicPercent, idleSilentPercent, markMs, soundMs, timerLateMs, exitMs;
     std::vector<double> pulseSoundMs, idlePulsePercent;
+    // Read aloud: question painted to the voice, on the disk driver and
+    // through PulseAudio, and the peak memory of a whole run.
+    std::vector<double> voiceMs, pulseVoiceMs, readAloudPeakMb;
+    // Through PulseAudio without music: CPU while nothing sounds, and the
+    // chime after that silence; the server gone: CPU, and its restart to the
+    // music reaching it.
+    std::vector<double> idleQuietPercent, quietSoundMs, idleGonePercent, backMs;
     std::optional<double> soakGrowthKb;
 };
 
 constexpr int kIdleWindowMs = 10000;
 
-double cpuPercentWhileWaiting(const RealProgram& program)
+double cpuPercentWhileWaiting(qint64 pid)
 {
-    const qint64 cpuBefore = cpuNs(program.pid());
+    const qint64 cpuBefore = cpuNs(pid);
     const qint64 before = steadyUs();
     QThread::msleep(kIdleWindowMs);
-    const qint64 cpu = cpuNs(program.pid()) - cpuBefore;
+    const qint64 cpu = cpuNs(pid) - cpuBefore;
     return 100.0 * static_cast<double>(cpu) / static_cast<double>((steadyUs() - before) * 1000);
+}
+
+double cpuPercentWhileWaiting(const RealProgram& program)
+{
+    return cpuPercentWhileWaiting(program.pid());
+}
+
+// How long after a moment, in steady µs, the first audible sample of a
+// growing output came (a PulseAudio recording, or the disk driver's file as
+// its growth log saw it); -1 if none within a second.
+template <typename Growth>
+double audibleAfterMs(const Growth& growth, const std::function<QByteArray()>& audio, qint64 us)
+{
+    const qint64 from = growth.sizeAt(us) / kAudioFrameBytes;
+    QElapsedTimer waited;
+    waited.start();
+    while (audio().size() < (from + kAudioRate) * kAudioFrameBytes && waited.elapsed() < 5000)
+        QThread::msleep(50);
+    const std::vector<float> left = leftChannel(audio());
+    for (qint64 i = from; i < std::min<qint64>(from + kAudioRate, qint64(left.size())); ++i)
+        if (std::abs(left[std::size_t(i)]) > 0.01f)
+            return static_cast<double>(growth.timeOfByte(i * kAudioFrameBytes) - us) / 1000;
+    return -1;
 }
 
 void recordStartup(const RealProgram& program, Samples& samples)
@@ -83,10 +119,12 @@ double worstLateness(const RealProgram& program)
     return worst;
 }
 
-// A whole run with music, answering every question right.
-bool fullRun(const QString& path, Samples& samples, int soakMinutes)
+// A whole run with music, answering every question right; with the voice
+// only its peak memory is kept.
+bool fullRun(const QString& path, Samples& samples, int soakMinutes, bool readAloud = false)
 {
-    RealProgram program(path, {.trace = true});
+    RealProgram program(path, {.arguments = readAloud ? QStringList{QStringLiteral("--read-aloud")} : QStringList{},
+                               .trace = true});
     if (!program.ok()) {
         std::fprintf(stderr, "pelmora-bench: %s\n", qPrintable(program.error()));
         return false;
@@ -118,7 +156,13 @@ bool fullRun(const QString& path, Samples& samples, int soakMinutes)
         QThread::sleep(static_cast<unsigned long>(soakMinutes) * 60);
         samples.soakGrowthKb = static_cast<double>(memoryKb(program.pid(), "VmRSS") - before);
     }
-    samples.peakMb.push_back(static_cast<double>(memoryKb(program.pid(), "VmHWM")) / 1024);
+    const double peakMb = static_cast<double>(memoryKb(program.pid(), "VmHWM")) / 1024;
+    if (readAloud) {
+        samples.readAloudPeakMb.push_back(peakMb);
+        program.terminate();
+        return true;
+    }
+    samples.peakMb.push_back(peakMb);
 
     // The chime's first sample, found in the output, and when it was written.
     const std::vector<float> output = leftChannel(program.audio());
@@ -149,19 +193,58 @@ bool startOnly(const QString& path, Samples& samples)
     return true;
 }
 
-// When the first sample of a sound reached the server after a moment in
-// steady µs, looking at the recording from the size it had then; -1 if it
-// did not within a second.
-double pulseArrivalMs(const PulseServer& pulse, const std::vector<float>& sound, qint64 afterUs)
+// A plain player's cost for the same music through the same server.
+double mpg123Percent(const PulseServer& pulse, const QString& music)
 {
-    const qint64 from = pulse.sizeAt(afterUs) / kAudioFrameBytes;
+    QProcess player;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    for (const QString& pair : pulse.environment())
+        env.insert(pair.section(QLatin1Char('='), 0, 0), pair.section(QLatin1Char('='), 1));
+    player.setProcessEnvironment(env);
+    player.start(QStringLiteral("mpg123"), {QStringLiteral("-q"), QStringLiteral("-o"), QStringLiteral("pulse"),
+                                            QStringLiteral("--loop"), QStringLiteral("-1"), music});
+    if (!player.waitForStarted(5000))
+        return -1;
+    QThread::msleep(8000); // as long as Pelmora's music has played when it is measured
+    const double percent = cpuPercentWhileWaiting(player.processId());
+    player.kill();
+    player.waitForFinished(5000);
+    return percent;
+}
+
+// When the first sample of a sound was heard after a moment in steady µs,
+// looking at a growing output (a PulseAudio recording, or the disk driver's
+// file as its growth log saw it) from the size it had then; -1 if it was not
+// within a second.
+template <typename Growth>
+double arrivalMs(const Growth& growth, const std::function<QByteArray()>& audio, const std::vector<float>& sound,
+                 qint64 afterUs)
+{
+    const qint64 from = growth.sizeAt(afterUs) / kAudioFrameBytes;
     QElapsedTimer waited;
     waited.start();
-    while (pulse.audio().size() < (from + kAudioRate) * kAudioFrameBytes && waited.elapsed() < 5000)
+    while (audio().size() < (from + kAudioRate) * kAudioFrameBytes && waited.elapsed() < 5000)
         QThread::msleep(50);
-    const Match match = findSound(leftChannel(pulse.audio()), sound, from, from + kAudioRate);
-    return match.score > 0.8 ? static_cast<double>(pulse.timeOfByte(match.frame * kAudioFrameBytes) - afterUs) / 1000
+    const Match match = findSound(leftChannel(audio()), sound, from, from + kAudioRate);
+    return match.score > 0.8 ? static_cast<double>(growth.timeOfByte(match.frame * kAudioFrameBytes) - afterUs) / 1000
                              : -1;
+}
+
+double pulseArrivalMs(const PulseServer& pulse, const std::vector<float>& sound, qint64 afterUs)
+{
+    return arrivalMs(pulse, [&pulse] { return pulse.audio(); }, sound, afterUs);
+}
+
+// The voice's clip of a question, as the program decodes it.
+std::vector<float> clipOf(const QString& program, int q)
+{
+    QTemporaryDir dir;
+    const QString wav = dir.filePath(QStringLiteral("clip.wav"));
+    const QString clip = QFileInfo(program).absolutePath() + QStringLiteral("/voice/")
+                         + QString::fromStdString(pelmora::Voice::clipName(pelmora::script::kQuestions[std::size_t(q)]));
+    runTool(QStringLiteral("mpg123"), {QStringLiteral("-q"), QStringLiteral("-r"), QStringLiteral("44100"),
+                                       QStringLiteral("-w"), wav, clip});
+    return readWav(wav);
 }
 
 // Through a PulseAudio server of its own: CPU while the music plays, and
@@ -191,6 +274,9 @@ bool pulseRun(const QString& path, Samples& samples, Samples& floor)
             samples.pulseSoundMs.push_back(ms);
     }
     program.terminate();
+    if (const double percent = mpg123Percent(pulse, QFileInfo(path).absolutePath() + QStringLiteral("/bgm.mp3"));
+        percent >= 0)
+        floor.idlePulsePercent.push_back(percent);
     QByteArray stereo;
     for (float v : chime) {
         const auto s = static_cast<qint16>(std::lround(v * 32767));
@@ -201,6 +287,81 @@ bool pulseRun(const QString& path, Samples& samples, Samples& floor)
         if (const double ms = pulseArrivalMs(pulse, chime, written); written >= 0 && ms >= 0)
             floor.pulseSoundMs.push_back(ms);
     }
+    return true;
+}
+
+// Read aloud without music, on the disk driver and through PulseAudio: for
+// the first three questions, from the question's first frame to the voice.
+// Through PulseAudio also CPU once nothing has sounded for a while, and
+// the chime after that silence.
+bool voiceRun(const QString& path, Samples& samples, bool pulseAudio)
+{
+    std::optional<PulseServer> pulse;
+    if (pulseAudio)
+        pulse.emplace();
+    const QStringList arguments{QStringLiteral("--read-aloud"), QStringLiteral("--no-music")};
+    RealProgram program(path, {.arguments = arguments, .environment = pulse ? pulse->environment() : QStringList{},
+                               .trace = true});
+    if ((pulse && !pulse->ok()) || !program.ok()) {
+        std::fprintf(stderr, "pelmora-bench: read aloud: %s\n", qPrintable(program.error()));
+        return false;
+    }
+    GrowthLog growth(program.audioPath());
+    const std::vector<float> chime = readWav(QFileInfo(path).absolutePath() + QStringLiteral("/pinpon.wav"));
+    qint64 since = 0;
+    Samples marks;
+    for (int q = 0; q < 3; ++q) {
+        const auto painted = program.waitForTrace(QStringLiteral("question-painted"), since, 12000);
+        if (!painted)
+            return false;
+        const std::vector<float> clip = clipOf(path, q);
+        const double ms = pulse ? pulseArrivalMs(*pulse, clip, painted->us)
+                                : arrivalMs(growth, [&] { return program.audio(); }, clip, painted->us);
+        if (ms >= 0)
+            (pulse ? samples.pulseVoiceMs : samples.voiceMs).push_back(ms);
+        if (pulse) {
+            QElapsedTimer waited;
+            waited.start();
+            while (pulse->streams() != 0 && waited.elapsed() < 10000)
+                QThread::msleep(50);
+            if (q == 0)
+                samples.idleQuietPercent.push_back(cpuPercentWhileWaiting(program));
+        }
+        const std::optional<qint64> click = clickAndMark(program, q, marks);
+        if (!click)
+            return false;
+        if (const double chimeMs = pulse ? pulseArrivalMs(*pulse, chime, *click) : -1; chimeMs >= 0)
+            samples.quietSoundMs.push_back(chimeMs);
+        since = *click;
+    }
+    program.terminate();
+    return true;
+}
+
+// The server killed while the quiz waits: CPU while it is gone, then from
+// its new start to the music reaching it.
+bool restartRun(const QString& path, Samples& samples)
+{
+    PulseServer pulse;
+    RealProgram program(path, {.environment = pulse.environment(), .trace = true, .keepErrors = true});
+    if (!pulse.ok() || !program.ok() || !program.waitFor(questionShown, 12000))
+        return false;
+    pulse.kill();
+    QElapsedTimer waited;
+    waited.start();
+    while (!program.errors().contains(QLatin1String("the sound went away")) && waited.elapsed() < 5000)
+        QThread::msleep(20);
+    samples.idleGonePercent.push_back(cpuPercentWhileWaiting(program));
+    if (!pulse.start())
+        return false;
+    const qint64 started = steadyUs();
+    waited.restart();
+    double ms = -1;
+    while (ms < 0 && waited.elapsed() < 15000)
+        ms = audibleAfterMs(pulse, [&] { return pulse.audio(); }, started);
+    if (ms >= 0)
+        samples.backMs.push_back(ms);
+    program.terminate();
     return true;
 }
 
@@ -293,7 +454,7 @@ int main(int argc, char** argv)
     std::printf("Pelmora benchmarks: %d runs of a whole quiz and %d up to the first question without sound,\n"
                 "each beside a run of the floor, a plain Qt window of the same kind\n"
                 "(each figure a median; this takes about %d minutes)\n\n",
-                runs, runs, runs * 5 + runs / 2 + soakMinutes + startups / 10);
+                runs, runs, runs * 10 + soakMinutes + startups / 10);
     std::fflush(stdout);
     Samples samples, floor;
     for (int i = 0; i < startups; ++i) {
@@ -302,7 +463,9 @@ int main(int argc, char** argv)
     }
     for (int i = 0; i < runs; ++i) {
         if (!silentRun(program, samples) || !floorRun(floorProgram, floor)
-            || !fullRun(program, samples, i == 0 ? soakMinutes : 0) || !pulseRun(program, samples, floor))
+            || !fullRun(program, samples, i == 0 ? soakMinutes : 0) || !pulseRun(program, samples, floor)
+            || !fullRun(program, samples, 0, true) || !voiceRun(program, samples, false)
+            || !voiceRun(program, samples, true) || !restartRun(program, samples))
             return 2;
     }
 
@@ -315,9 +478,21 @@ int main(int argc, char** argv)
     print("CPU waiting for a click, music playing", samples.idleMusicPercent, {}, "%", {Bound::Absolute, 1}, failures);
     print("click to the mark painted on screen", samples.markMs, floor.markMs, "ms", {Bound::PlusFloor, 16}, failures);
     print("click to the effect's first audible sample", samples.soundMs, {}, "ms", {Bound::Absolute, 50}, failures);
-    print("CPU waiting, music through PulseAudio", samples.idlePulsePercent, {}, "%", {Bound::Absolute, 1}, failures);
+    print("CPU waiting, music through PulseAudio (mpg123)", samples.idlePulsePercent, floor.idlePulsePercent, "%",
+          {Bound::TimesFloor, 1.5}, failures);
+    print("CPU waiting, silence through PulseAudio", samples.idleQuietPercent, samples.idleSilentPercent, "%",
+          {Bound::PlusFloor, 0.1}, failures);
     print("click to the chime reaching PulseAudio", samples.pulseSoundMs, floor.pulseSoundMs, "ms",
           {Bound::Absolute, 30}, failures);
+    print("the same after a silence", samples.quietSoundMs, floor.pulseSoundMs, "ms", {Bound::Absolute, 30}, failures);
+    print("question painted to the voice, disk driver", samples.voiceMs, {}, "ms", {Bound::Absolute, 50}, failures);
+    print("the same, reaching PulseAudio", samples.pulseVoiceMs, floor.pulseSoundMs, "ms", {Bound::Absolute, 50},
+          failures);
+    print("peak memory over a whole run read aloud", samples.readAloudPeakMb, samples.peakMb, "MB",
+          {Bound::PlusFloor, 1}, failures);
+    print("CPU waiting, the sound server gone", samples.idleGonePercent, samples.idleSilentPercent, "%",
+          {Bound::PlusFloor, 0.1}, failures);
+    print("new sound server to the music reaching it", samples.backMs, {}, "ms", {Bound::Absolute, 6000}, failures);
     print("worst timer lateness in a run", samples.timerLateMs, floor.timerLateMs, "ms", {Bound::PlusFloor, 20},
           failures);
     print("SIGTERM to the program's end", samples.exitMs, {}, "ms", {Bound::Absolute, 1500}, failures);

@@ -84,7 +84,7 @@ const SdlLibrary& sdl()
 void say(const std::string& what, const std::string& why, std::atomic<bool>* said = nullptr)
 {
     if (!said || !said->exchange(true))
-        std::fprintf(stderr, "pelmora: %s: %s\n", what.c_str(), why.c_str());
+        std::fprintf(stderr, "pelmora: %s%s%s\n", what.c_str(), why.empty() ? "" : ": ", why.c_str());
 }
 
 // One sound on its way to a device: the worker decodes it ahead into a ring
@@ -305,7 +305,7 @@ struct SdlMultimedia::Shared {
             return retryDelay;
         }
         if (std::exchange(lost, false)) {
-            say("the sound is back", "playing on");
+            say("the sound is back", "");
             // Whatever was asked for while it was away is past.
             start(effect, nullptr, 0);
             start(voice, nullptr, 0);

@@ -489,45 +489,32 @@ TEST_F(DiskAudio, LoudEffectsOverMusicClipInsteadOfWrappingAround)
 }
 
 // While the voice speaks the music glides down to 0.35 of its level, and
-// back once it has spoken; a stop cuts the voice off. A clip that is
-// missing, too large or no sound is silence, said once by its name.
+// back after. A clip that is missing, too large or no sound is silence,
+// said once by its name.
 TEST_F(DiskAudio, TheVoiceSpeaksOverQuieterMusicAndABadClipIsSaidOnce)
 {
     writeWav(dir() / "bgm.mp3", square(3000, 8.0));
-    writeWav(dir() / "short.mp3", square(10000, 0.8));
-    writeWav(dir() / "long.mp3", square(10000, 4.0));
+    writeWav(dir() / "clip.mp3", square(10000, 0.8));
     writeFile(dir() / "damaged.mp3", "This is not a sound.\n");
     writeFile(dir() / "large.mp3", std::string((1u << 20) + 1, '\0'));
-    const auto clip = [&](const char* name) { return text(dir()) + "\\" + name; };
     ASSERT_TRUE(multimedia().waitUntilReady());
     sound().SendMusicCommand();
     waitUntilHeard(3000);
-
-    multimedia().speak(clip("short.mp3"));
+    multimedia().speak(text(dir()) + "\\clip.mp3");
     waitUntilHeard(10000 + 1050);
-    std::size_t from = mark();
-    waitUntilHeard(3000, from);
-    from = mark();
-    multimedia().speak(clip("long.mp3"));
-    waitUntilHeard(10000 + 1050, from);
-    multimedia().speak("");
-    from = mark();
-    const Peaks all = waitForOutput([&](const Peaks& p) { return p.size() > from + 100; }, "a second more");
-    const Peaks after(all.begin() + std::ptrdiff_t(from) + 30, all.end());
-    EXPECT_FALSE(contains(after, 10000 + 1050)) << "the voice went on after the stop";
-    EXPECT_TRUE(contains(after, 3000)) << "the music did not come back";
+    waitUntilHeard(3000, mark());
 
+    const char* bad[] = {"missing.mp3", "large.mp3", "damaged.mp3"};
     testing::internal::CaptureStderr();
     for (int twice = 0; twice < 2; ++twice)
-        for (const char* bad : {"missing.mp3", "large.mp3", "damaged.mp3"}) {
-            multimedia().speak(clip(bad));
+        for (const char* name : bad) {
+            multimedia().speak(text(dir()) + "\\" + name);
             carryOut();
         }
     const std::string said = testing::internal::GetCapturedStderr();
-    for (const char* bad : {"missing.mp3", "large.mp3", "damaged.mp3"})
-        EXPECT_EQ(countOf(said, std::string("cannot play ") + bad + ": "), 1u) << said;
+    for (const char* name : bad)
+        EXPECT_EQ(countOf(said, std::string("cannot play ") + name + ": "), 1u) << said;
     EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 3) << said;
-    EXPECT_TRUE(multimedia().musicPlaying());
 }
 
 TEST_F(DiskAudio, PlayingReturnsWhileTheFileIsStillLoading)

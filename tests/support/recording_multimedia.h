@@ -41,6 +41,15 @@ public:
     void open() override {}
     void stopMusic() override {}
 
+    std::vector<std::string> texts(Call::Kind kind) const
+    {
+        std::vector<std::string> of;
+        for (const Call& call : calls)
+            if (call.kind == kind)
+                of.push_back(call.text);
+        return of;
+    }
+
     std::size_t count(Call::Kind kind) const
     {
         std::size_t n = 0;
