@@ -384,12 +384,13 @@ struct SdlMultimedia::Shared {
     // A clip that is missing or too large to be one is said too, once.
     std::unique_ptr<SoundStream> openClip(const std::string& name)
     {
-        std::error_code error;
-        const std::filesystem::path path = platformPath(name);
         if (name.empty())
             return nullptr;
-        if (!isRegularFile(path) || std::filesystem::file_size(path, error) > kMaxClipBytes) {
-            sayOnce(name, isRegularFile(path) ? "it is too large for a voice clip" : "it is missing");
+        const std::filesystem::path path = platformPath(name);
+        const bool present = isRegularFile(path);
+        std::error_code error;
+        if (!present || std::filesystem::file_size(path, error) > kMaxClipBytes) {
+            sayOnce(name, present ? "it is too large for a voice clip" : "it is missing");
             return nullptr;
         }
         return openFile(name, kVoiceSeconds);
