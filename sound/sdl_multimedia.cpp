@@ -29,11 +29,11 @@ namespace {
 using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
 
-// What answers a click goes to a device of 768 frames (17 ms): through
-// PulseAudio the chime reaches the server some 15 ms after the click. The
-// music alone, which nobody waits for, goes to one of 8192, whose thread
-// wakes a tenth as often: 768 frames cost three times what a plain player
-// spends on the same music.
+// What answers a click goes to a device of 768 frames (17 ms), opened as the
+// sound comes: through PulseAudio the chime reaches the server a few ms
+// after the click. The music alone, which nobody waits for, goes to one of
+// 8192, whose thread wakes a tenth as often: at 768 frames it cost three
+// times what a plain player spends on the same music.
 constexpr int kBufferFrames = 768;
 constexpr int kMusicBufferFrames = 8192;
 // An effect is a short sound: a longer file plays its first seconds only,
