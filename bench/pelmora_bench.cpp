@@ -67,23 +67,6 @@ double cpuPercentWhileWaiting(const RealProgram& program)
     return cpuPercentWhileWaiting(program.pid());
 }
 
-// How long after a moment, in steady µs, the first audible sample of a
-// growing output came (a PulseAudio recording, or the disk driver's file as
-// its growth log saw it); -1 if none within a second.
-template <typename Growth>
-double audibleAfterMs(const Growth& growth, const std::function<QByteArray()>& audio, qint64 us)
-{
-    const qint64 from = growth.sizeAt(us) / kAudioFrameBytes;
-    QElapsedTimer waited;
-    waited.start();
-    while (audio().size() < (from + kAudioRate) * kAudioFrameBytes && waited.elapsed() < 5000)
-        QThread::msleep(50);
-    const std::vector<float> left = leftChannel(audio());
-    for (qint64 i = from; i < std::min<qint64>(from + kAudioRate, qint64(left.size())); ++i)
-        if (std::abs(left[std::size_t(i)]) > 0.01f)
-            return static_cast<double>(growth.timeOfByte(i * kAudioFrameBytes) - us) / 1000;
-    return -1;
-}
 
 void recordStartup(const RealProgram& program, Samples& samples)
 {
@@ -213,19 +196,12 @@ double mpg123Percent(const PulseServer& pulse, const QString& music)
 }
 
 // When the first sample of a sound was heard after a moment in steady µs,
-// looking at a growing output (a PulseAudio recording, or the disk driver's
-// file as its growth log saw it) from the size it had then; -1 if it was not
-// within a second.
+// in ms; -1 if it was not within a second.
 template <typename Growth>
 double arrivalMs(const Growth& growth, const std::function<QByteArray()>& audio, const std::vector<float>& sound,
                  qint64 afterUs)
 {
-    const qint64 from = growth.sizeAt(afterUs) / kAudioFrameBytes;
-    QElapsedTimer waited;
-    waited.start();
-    while (audio().size() < (from + kAudioRate) * kAudioFrameBytes && waited.elapsed() < 5000)
-        QThread::msleep(50);
-    const Match match = findSound(leftChannel(audio()), sound, from, from + kAudioRate);
+    const Match match = soundAfter(growth, audio, sound, afterUs, 5000);
     return match.score > 0.8 ? static_cast<double>(growth.timeOfByte(match.frame * kAudioFrameBytes) - afterUs) / 1000
                              : -1;
 }
@@ -355,12 +331,8 @@ bool restartRun(const QString& path, Samples& samples)
     if (!pulse.start())
         return false;
     const qint64 started = steadyUs();
-    waited.restart();
-    double ms = -1;
-    while (ms < 0 && waited.elapsed() < 15000)
-        ms = audibleAfterMs(pulse, [&] { return pulse.audio(); }, started);
-    if (ms >= 0)
-        samples.backMs.push_back(ms);
+    if (const qint64 heard = audibleAfter(pulse, [&] { return pulse.audio(); }, started, 15000); heard >= 0)
+        samples.backMs.push_back(static_cast<double>(heard - started) / 1000);
     program.terminate();
     return true;
 }

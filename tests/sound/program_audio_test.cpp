@@ -149,9 +149,7 @@ namespace {
 // moment in steady µs.
 Match chimeAfter(const PulseServer& pulse, qint64 us, const std::vector<float>& chime)
 {
-    const qint64 from = pulse.sizeAt(us) / kAudioFrameBytes;
-    waitUntil([&] { return pulse.audio().size() >= (from + kAudioRate) * kAudioFrameBytes; }, deadline(15000));
-    return findSound(leftChannel(pulse.audio()), chime, from, from + kAudioRate);
+    return soundAfter(pulse, [&pulse] { return pulse.audio(); }, chime, us, deadline(15000));
 }
 
 const std::vector<float> kChime =
@@ -202,12 +200,7 @@ TEST(Program, ThroughPulseAudioTheSoundComesBackAfterRestartsAndSilence)
         return waitUntil([&] { return program.errors().count(QLatin1String(line)) == times; }, deadline(5000));
     };
     const auto heardAfter = [&](qint64 us) {
-        return waitUntil(
-            [&] {
-                const std::vector<float> left = leftChannel(pulse.audio().mid(pulse.sizeAt(us)));
-                return std::any_of(left.begin(), left.end(), [](float s) { return std::abs(s) > 0.01f; });
-            },
-            deadline(10000));
+        return audibleAfter(pulse, [&pulse] { return pulse.audio(); }, us, deadline(10000)) >= 0;
     };
     const auto restart = [&](int times) {
         pulse.kill();

@@ -10,10 +10,14 @@
 #include "audio.h"
 
 #include <QByteArray>
+#include <QElapsedTimer>
 #include <QString>
+#include <QThread>
 
 #include <atomic>
 #include <chrono>
+#include <cmath>
+#include <functional>
 #include <map>
 #include <thread>
 #include <vector>
@@ -78,5 +82,39 @@ struct Match {
 // Where a known sound starts within frames [from, to) of the output, over
 // whatever else plays: the best match of the sound's first 50 ms.
 Match findSound(const std::vector<float>& output, const std::vector<float>& sound, qint64 from, qint64 to);
+
+// A growing output is a PulseAudio recording, or the disk driver's file as
+// its growth log saw it, read from the size it had at a moment in steady µs.
+// Where a known sound starts in the second after the moment, once that
+// second has come or timeoutMs have passed.
+template <typename Growth>
+Match soundAfter(const Growth& growth, const std::function<QByteArray()>& audio, const std::vector<float>& sound,
+                 qint64 us, int timeoutMs)
+{
+    const qint64 from = growth.sizeAt(us) / kAudioFrameBytes;
+    QElapsedTimer waited;
+    waited.start();
+    while (audio().size() < (from + kAudioRate) * kAudioFrameBytes && waited.elapsed() < timeoutMs)
+        QThread::msleep(50);
+    return findSound(leftChannel(audio()), sound, from, from + kAudioRate);
+}
+
+// When the output's first audible sample after the moment came, in steady
+// µs; -1 if none did within timeoutMs.
+template <typename Growth>
+qint64 audibleAfter(const Growth& growth, const std::function<QByteArray()>& audio, qint64 us, int timeoutMs)
+{
+    const qint64 from = growth.sizeAt(us) / kAudioFrameBytes;
+    QElapsedTimer waited;
+    waited.start();
+    do {
+        const std::vector<float> left = leftChannel(audio());
+        for (qint64 i = from; i < static_cast<qint64>(left.size()); ++i)
+            if (std::abs(left[std::size_t(i)]) > 0.01f)
+                return growth.timeOfByte(i * kAudioFrameBytes);
+        QThread::msleep(50);
+    } while (waited.elapsed() < timeoutMs);
+    return -1;
+}
 
 } // namespace pelmora::e2e
